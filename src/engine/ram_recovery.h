@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "jobs/routines.h"
+#include "jobs/thread_core.h"
+#include "jobs/types.h"
+
+namespace vantrel {
+
+class Heap;
+class Clipboard;
+
+struct TRamRecoveryParam {
+    int64_t Amount = 0;  // bytes to claim; 0 claims nothing
+    TRoutine Notify;     // receives progress; ThreadIndex -1 suppresses the final report
+    bool ClearClipboard = false;
+};
+class TRamRecoveryParamT : public TValueT<TRamRecoveryParam> {};
+
+// What one recovery run needs from the system, so that tests can give it doubles.
+struct RamRecoveryEnv {
+    Heap& heap;
+    Clipboard& clipboard;
+    std::function<uint32_t()> pageSize;
+    std::function<uint32_t()> tickCount;
+    // Posts one progress value to the notify routine.
+    std::function<void(const TRoutine&, uint32_t)> report;
+    // True when the run must end early (the pool is stopping).
+    std::function<bool()> stopRequested;
+};
+
+// Claims Amount bytes in zero-filled blocks of ten pages, reporting progress, then releases it all.
+void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env);
+
+// The engine object: data of the engine's routines, registered on construction.
+class TRamRecovery {
+  public:
+    TRamRecovery(TMTCore& core, TRoutineTable& routines);
+    TRamRecovery(const TRamRecovery&) = delete;
+    TRamRecovery& operator=(const TRamRecovery&) = delete;
+
+    // The procedure of RamRecoveryRoutine.
+    static void RecoverRam(void* Data, const void* Param);
+
+    TMTCore& Core() noexcept { return core_; }
+
+  private:
+    TMTCore& core_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "platform/sync.h"
+#include "platform/trace_log.h"
+
+namespace vantrel::detail {
+
+// One call handed to the GUI thread. Shared by the waiting worker and the GUI thread, so either
+// may let go first: a worker that gives up marks it abandoned and the GUI thread skips it.
+struct GuiCall {
+    enum State { kPending, kRunning, kDone, kAbandoned };
+    std::function<void()> fn;
+    std::atomic<int> state{kPending};
+    Event done{true, false};
+
+    // On the GUI thread.
+    void run() {
+        int expected = kPending;
+        if (!state.compare_exchange_strong(expected, kRunning))
+            return;
+        try {
+            fn();
+        } catch (...) {
+            VANTREL_ASSERT_FAILED(L"Assertion failure", "MThreading");
+        }
+        state = kDone;
+        done.set();
+    }
+
+    // On the worker, after the call was queued: true when it ran.
+    bool await(Event& abandon) {
+        if (waitAny(done, abandon) == 0)
+            return true;
+        int expected = kPending;
+        if (state.compare_exchange_strong(expected, kAbandoned))
+            return false;
+        done.wait();  // the GUI thread is inside it already: let it finish
+        return true;
+    }
+};
+
+}  // namespace vantrel::detail

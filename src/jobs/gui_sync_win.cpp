@@ -1,0 +1,84 @@
+#include "jobs/gui_sync.h"
+
+#include <windows.h>
+
+#include "jobs/gui_call.h"
+
+namespace vantrel {
+
+namespace {
+constexpr UINT kRunCall = WM_APP + 1;
+std::atomic<DWORD> gGuiThreadId{0};
+std::atomic<HWND> gGuiWindow{nullptr};
+
+LRESULT CALLBACK guiSyncProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == kRunCall) {
+        std::unique_ptr<std::shared_ptr<detail::GuiCall>> call(
+            reinterpret_cast<std::shared_ptr<detail::GuiCall>*>(lp));
+        (*call)->run();
+        return 0;
+    }
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+}  // namespace
+
+void InitGuiThread() {
+    if (gGuiWindow.load() && gGuiThreadId == ::GetCurrentThreadId())
+        return;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = guiSyncProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VantrelGuiSync";
+    ::RegisterClassW(&wc);
+    HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                 nullptr);
+    gGuiThreadId = ::GetCurrentThreadId();
+    gGuiWindow = wnd;
+}
+
+bool IsGuiThread() noexcept {
+    return gGuiThreadId == ::GetCurrentThreadId();
+}
+
+bool RunOnGuiThread(const std::function<void()>& fn, Event& abandon) {
+    if (IsGuiThread()) {
+        fn();
+        return true;
+    }
+    HWND wnd = gGuiWindow;
+    if (!wnd)
+        return false;
+    auto call = std::make_shared<detail::GuiCall>();
+    call->fn = fn;
+    auto* message = new std::shared_ptr<detail::GuiCall>(call);
+    if (!::PostMessageW(wnd, kRunCall, 0, reinterpret_cast<LPARAM>(message))) {
+        delete message;
+        return false;
+    }
+    return call->await(abandon);
+}
+
+void ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit request for the message loop that owns it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void WaitWithMessages(Event& event) {
+    HANDLE h = event.native();
+    for (;;) {
+        DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
+        if (r != WAIT_OBJECT_0 + 1)
+            return;  // signalled, or the wait failed
+        ProcessMessages();
+    }
+}
+
+}  // namespace vantrel
