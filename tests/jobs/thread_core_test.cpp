@@ -221,6 +221,33 @@ TEST_F(ThreadCoreTest, JobsStillQueuedAtStopNeverRunAndTheirParametersAreRelease
     EXPECT_EQ(CountedParam::live.load(), 0);
 }
 
+// Descriptors whose copy or release fails, to reach the core's failure lines.
+struct FailingCopyT : public TValueT<int32_t> {
+    void Copy(const void*, void*) const override { throw std::runtime_error("copy"); }
+};
+struct FailingDisposeT : public TValueT<int32_t> {
+    void Dispose(void*) const override { throw std::runtime_error("dispose"); }
+};
+
+TEST_F(ThreadCoreTest, AParameterThatCannotBeCopiedOrReleasedIsLoggedAndTheWorkerGoesOn) {
+    TRoutine r = core.RegisterRoutine(2, recordProc, &recorder);
+    int32_t v = 11;
+    {
+        TraceCapture trace;
+        core.Post(r, classOf<FailingCopyT>(), &v);  // dropped before it is queued
+        EXPECT_EQ(trace.messages(), std::vector<std::wstring>{L"Assertion failure"});
+    }
+    TraceCapture trace;
+    core.Post(r, classOf<FailingDisposeT>(), &v);
+    core.Post(r, classOf<TIntegerT>(), &v);
+    ASSERT_TRUE(waitFor([&] { return recorder.seen().size() == 2; }));
+    auto messages = trace.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    // The block's address in decimal.
+    EXPECT_FALSE(messages[0].empty());
+    EXPECT_EQ(messages[0].find_first_not_of(L"0123456789"), std::wstring::npos) << messages[0];
+}
+
 // The worker-1 pattern: the display step runs on the GUI thread while the worker waits.
 void displayProc(void* data, const void* param) {
     auto* r = static_cast<Recorder*>(data);
