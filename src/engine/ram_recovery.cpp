@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/engine_jobs.h"
 #include "platform/system.h"
 #include "platform/trace_log.h"
 
@@ -75,8 +76,13 @@ void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env) {
         env.report(param.Notify, uint32_t(uint64_t(param.Amount)));
 }
 
-TRamRecovery::TRamRecovery(TMTCore& core, TRoutineTable& routines) : core_(core) {
+TRamRecovery::TRamRecovery(TMTCore& core, TRoutineTable& routines, TRoutineProc listProcesses)
+    : core_(core), routines_(routines) {
     routines.RamRecoveryRoutine = core.RegisterRoutine(kOptimizationWorker, &TRamRecovery::RecoverRam, this);
+    routines.SysInfoRoutine = core.RegisterRoutine(kInformationWorker, &CollectSysInfo, this);
+    routines.CpuOptimizationRoutine = core.RegisterRoutine(kOptimizationWorker, &OptimizeCpu, this);
+    if (listProcesses)
+        routines.ProcessListRoutine = core.RegisterRoutine(kInformationWorker, listProcesses, this);
 }
 
 void TRamRecovery::RecoverRam(void* Data, const void* Param) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/sys_info.h"
 #include "jobs/routines.h"
 #include "jobs/thread_core.h"
 #include "jobs/types.h"
@@ -37,7 +38,10 @@ void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env);
 // The engine object: data of the engine's routines, registered on construction.
 class TRamRecovery {
   public:
-    TRamRecovery(TMTCore& core, TRoutineTable& routines);
+    // Registers RamRecoveryRoutine, SysInfoRoutine, CpuOptimizationRoutine and ProcessListRoutine,
+    // in that order. The process list lives in a library built on this one, so its procedure is
+    // handed in; without one ProcessListRoutine stays unregistered.
+    TRamRecovery(TMTCore& core, TRoutineTable& routines, TRoutineProc listProcesses = nullptr);
     TRamRecovery(const TRamRecovery&) = delete;
     TRamRecovery& operator=(const TRamRecovery&) = delete;
 
@@ -45,9 +49,14 @@ class TRamRecovery {
     static void RecoverRam(void* Data, const void* Param);
 
     TMTCore& Core() noexcept { return core_; }
+    TRoutineTable& Routines() noexcept { return routines_; }
+
+    // The last system figures collected; written only on worker 2 (CollectSysInfo).
+    TSysInfoParam SysInfo;
 
   private:
     TMTCore& core_;
+    TRoutineTable& routines_;
 };
 
 }  // namespace vantrel
