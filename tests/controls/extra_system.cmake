@@ -1,0 +1,8 @@
+# Helper programs and resources of the system-control tests (tray icon, hotkeys, link label).
+if(WIN32 AND TARGET test_controls)
+    add_executable(system_helper ${CMAKE_CURRENT_SOURCE_DIR}/controls/system_helper.cpp)
+    target_compile_options(system_helper PRIVATE ${VANTREL_WARNINGS})
+    target_link_libraries(system_helper PRIVATE vantrel_controls)
+    target_link_options(system_helper PRIVATE -mconsole -municode)
+    add_dependencies(test_controls system_helper)
+endif()
