@@ -1,0 +1,185 @@
+#include "procinfo/process_infos.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <limits>
+
+namespace vantrel {
+
+namespace {
+
+constexpr double kUnknownLoad = std::numeric_limits<double>::quiet_NaN();
+
+std::wstring textOf(const WmiValue& v) {
+    if (auto s = std::get_if<std::wstring>(&v))
+        return *s;
+    if (auto i = std::get_if<int64_t>(&v))
+        return std::to_wstring(*i);
+    if (auto d = std::get_if<double>(&v))
+        return std::to_wstring(*d);
+    return {};
+}
+
+// 64-bit counters arrive as decimal text; a value that is not a number counts as 0.
+int64_t integerOf(const WmiValue& v) {
+    if (auto i = std::get_if<int64_t>(&v))
+        return *i;
+    if (auto d = std::get_if<double>(&v))
+        return std::isfinite(*d) ? int64_t(*d) : 0;
+    if (auto b = std::get_if<bool>(&v))
+        return *b ? 1 : 0;
+    if (auto s = std::get_if<std::wstring>(&v)) {
+        wchar_t* end = nullptr;
+        errno = 0;
+        long long n = std::wcstoll(s->c_str(), &end, 10);
+        if (end != s->c_str() && *end == L'\0' && errno == 0)
+            return n;
+    }
+    return 0;
+}
+
+// A load that is missing or not a number is unknown, never a made-up 0 that would mean "idle".
+double floatOf(const WmiValue& v) {
+    if (auto d = std::get_if<double>(&v))
+        return *d;
+    if (auto i = std::get_if<int64_t>(&v))
+        return double(*i);
+    if (auto s = std::get_if<std::wstring>(&v)) {
+        wchar_t* end = nullptr;
+        double n = std::wcstod(s->c_str(), &end);
+        if (end != s->c_str() && *end == L'\0')
+            return n;
+    }
+    return kUnknownLoad;
+}
+
+std::wstring nameFromPath(const std::wstring& path) {
+    size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::wstring ProcessQueryText() {
+    wchar_t query[256];
+    std::swprintf(query, 256, L"SELECT %ls, %ls, %ls, %ls, %ls FROM %ls", L"Name", L"IDProcess",
+                  L"PageFileBytes", L"PercentProcessorTime", L"WorkingSet",
+                  L"Win32_PerfFormattedData_PerfProc_Process");
+    return query;
+}
+
+bool TProcessInfo::EmptyWorkingSet() {
+    auto process = owner_->Processes().open(uint32_t(ProcessId), kProcessAllAccess);
+    if (!process)
+        return false;
+    return process->emptyWorkingSet();
+}
+
+TProcessInfos::TProcessInfos(ProcessSystem& processes, WmiLocator& locator, Clock& clock)
+    : processes_(processes), locator_(locator), clock_(clock) {}
+
+TProcessInfos::~TProcessInfos() = default;
+
+TProcessInfo& TProcessInfos::Add() {
+    list_.push_back(std::make_unique<TProcessInfo>(*this));
+    return *list_.back();
+}
+
+void TProcessInfos::Refresh() {
+    list_.clear();
+    source_ = Source::None;
+    try {
+        RefreshFromService();
+    } catch (const WmiError&) {
+        list_.clear();
+    }
+    // A service that lists no process at all cannot answer this query (Wine has no such class).
+    if (!list_.empty()) {
+        source_ = Source::Service;
+        return;
+    }
+    RefreshFromProcessTable();
+    source_ = Source::ProcessTable;
+}
+
+void TProcessInfos::RefreshFromService() {
+    if (!services_)
+        services_ = locator_.connectServer(kWmiNamespace);
+    services_->execQuery(ProcessQueryText(), [this](const std::vector<WmiProperty>& properties) {
+        TProcessInfo& info = Add();
+        for (const auto& [name, value] : properties) {
+            if (name == L"Name")
+                info.Name = textOf(value);
+            else if (name == L"IDProcess")
+                info.ProcessId = int32_t(integerOf(value));
+            else if (name == L"PageFileBytes")
+                info.PageFileBytes = integerOf(value);
+            else if (name == L"PercentProcessorTime")
+                info.PercentProcessorTime = floatOf(value);
+            else if (name == L"WorkingSet")
+                info.WorkingSet = integerOf(value);
+        }
+    });
+}
+
+void TProcessInfos::RefreshFromProcessTable() {
+    auto ids = EnumAllProcessIds(processes_);
+    if (!ids)
+        throw std::runtime_error("the process table cannot be read");
+    // The processes stay open between the samples, so a process that ends and whose id is given
+    // to another one in between cannot mix the two.
+    struct Sample {
+        uint32_t id;
+        std::unique_ptr<OpenedProcess> process;
+        std::optional<ProcessTimes> first;
+    };
+    std::vector<Sample> samples;
+    samples.reserve(ids->size());
+    for (uint32_t id : *ids) {
+        auto process = processes_.open(id, kProcessQueryInfo | kProcessVmRead);
+        auto times = process ? process->times() : std::nullopt;
+        samples.push_back({id, std::move(process), times});
+    }
+    const uint64_t t1 = clock_.now100ns();
+    clock_.sleep(kLoadSampleMs);
+    const uint64_t t2 = clock_.now100ns();
+    const uint64_t elapsed = t2 - t1;
+
+    for (Sample& s : samples) {
+        TProcessInfo& info = Add();
+        info.ProcessId = int32_t(s.id);
+        info.PercentProcessorTime = kUnknownLoad;
+        if (!s.process)
+            continue;
+        auto second = s.process->times();
+        if (s.first && second && elapsed > 0 && second->BusyTime >= s.first->BusyTime) {
+            // Whole percent of one processor, as the service's formatted counter gives it.
+            info.PercentProcessorTime =
+                std::floor(double(second->BusyTime - s.first->BusyTime) * 100.0 / double(elapsed));
+        }
+        if (auto memory = s.process->memory()) {
+            info.WorkingSet = int64_t(memory->WorkingSetSize);
+            info.PageFileBytes = int64_t(memory->PagefileUsage);
+        }
+        info.Name = nameFromPath(s.process->baseName());
+    }
+}
+
+int32_t TProcessInfos::EmptyWorkingSets(bool IdleOnly) {
+    int32_t trimmed = 0;
+    for (const auto& info : list_) {
+        if (IdleOnly && info->PercentProcessorTime != 0.0)
+            continue;
+        try {
+            if (info->EmptyWorkingSet())
+                ++trimmed;
+        } catch (...) {
+            // One process must not stop the others.
+        }
+    }
+    return trimmed;
+}
+
+}  // namespace vantrel

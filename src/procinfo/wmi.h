@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace vantrel {
+
+// A failing call of the management service (a negative result code).
+class WmiError : public std::runtime_error {
+  public:
+    WmiError(const char* what, long code) : std::runtime_error(what), code_(code) {}
+    long code() const noexcept { return code_; }
+
+  private:
+    long code_;
+};
+
+// A property value as the service hands it over: 64-bit integers usually arrive as text.
+using WmiValue = std::variant<std::monostate, std::wstring, int64_t, double, bool>;
+using WmiProperty = std::pair<std::wstring, WmiValue>;
+
+// A connected namespace.
+class WmiServices {
+  public:
+    virtual ~WmiServices() = default;
+    // Runs a forward-only WQL query; calls each with the properties of every object, in the order
+    // the service delivers them. Throws WmiError when a step fails.
+    virtual void execQuery(const std::wstring& query,
+                           const std::function<void(const std::vector<WmiProperty>&)>& each) = 0;
+};
+
+class WmiLocator {
+  public:
+    virtual ~WmiLocator() = default;
+    // Connects to a namespace of the local machine; throws WmiError when it cannot.
+    virtual std::unique_ptr<WmiServices> connectServer(const std::wstring& nameSpace) = 0;
+};
+
+WmiLocator& systemWmiLocator();
+
+}  // namespace vantrel

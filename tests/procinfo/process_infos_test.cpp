@@ -1,0 +1,202 @@
+#include "procinfo/process_infos.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "procinfo/fake_processes.h"
+
+namespace vantrel {
+namespace {
+
+using test::FakeProcessEntry;
+using test::FakeProcessSystem;
+
+class FakeServices final : public WmiServices {
+  public:
+    void execQuery(const std::wstring& query,
+                   const std::function<void(const std::vector<WmiProperty>&)>& each) override {
+        queries.push_back(query);
+        if (fails)
+            throw WmiError("ExecQuery", -2147217392);
+        for (const auto& o : objects)
+            each(o);
+    }
+    std::vector<std::vector<WmiProperty>> objects;
+    std::vector<std::wstring> queries;
+    bool fails = false;
+};
+
+class FakeLocator final : public WmiLocator {
+  public:
+    std::unique_ptr<WmiServices> connectServer(const std::wstring& ns) override {
+        namespaces.push_back(ns);
+        if (refuses)
+            throw WmiError("ConnectServer", -2147217394);
+        auto s = std::make_unique<FakeServices>();
+        s->objects = objects;
+        s->fails = queryFails;
+        services = s.get();
+        return s;
+    }
+    std::vector<std::vector<WmiProperty>> objects;
+    bool refuses = false;
+    bool queryFails = false;
+    std::vector<std::wstring> namespaces;
+    FakeServices* services = nullptr;
+};
+
+class FakeClock final : public Clock {
+  public:
+    uint64_t now100ns() override { return now; }
+    void sleep(uint32_t ms) override {
+        sleeps.push_back(ms);
+        now += uint64_t(ms) * 10000;
+    }
+    uint64_t now = 1000;
+    std::vector<uint32_t> sleeps;
+};
+
+std::vector<WmiProperty> processObject(const std::wstring& name, WmiValue id, WmiValue load) {
+    return {{L"Name", name},
+            {L"IDProcess", std::move(id)},
+            {L"PageFileBytes", std::wstring(L"5368709120")},
+            {L"PercentProcessorTime", std::move(load)},
+            {L"WorkingSet", std::wstring(L"4294967297")}};
+}
+
+class ProcessInfosTest : public ::testing::Test {
+  protected:
+    FakeProcessSystem processes;
+    FakeLocator locator;
+    FakeClock clock;
+};
+
+TEST_F(ProcessInfosTest, TheSnapshotAsksTheServiceWithTheExactQuery) {
+    EXPECT_EQ(ProcessQueryText(),
+              L"SELECT Name, IDProcess, PageFileBytes, PercentProcessorTime, WorkingSet FROM "
+              L"Win32_PerfFormattedData_PerfProc_Process");
+    locator.objects = {processObject(L"app", int64_t(20), int64_t(0))};
+    TProcessInfos infos(processes, locator, clock);
+    infos.Refresh();
+    EXPECT_EQ(locator.namespaces, std::vector<std::wstring>{L"root\\cimv2"});
+    EXPECT_EQ(locator.services->queries, std::vector<std::wstring>{ProcessQueryText()});
+    EXPECT_EQ(infos.LastSource(), TProcessInfos::Source::Service);
+    EXPECT_TRUE(clock.sleeps.empty());
+}
+
+TEST_F(ProcessInfosTest, PropertiesMatchCaseSensitivelyAndTextValuesAreConverted) {
+    locator.objects = {
+        processObject(L"app", std::wstring(L"20"), std::wstring(L"3")),
+        {{L"name", std::wstring(L"wrong")},
+         {L"IDPROCESS", int64_t(99)},
+         {L"WorkingSet", int64_t(123)},
+         {L"IDProcess", int64_t(24)},
+         {L"PercentProcessorTime", int64_t(0)},
+         {L"Caption", std::wstring(L"ignored")}},
+    };
+    TProcessInfos infos(processes, locator, clock);
+    infos.Refresh();
+    ASSERT_EQ(infos.Count(), 2);
+    const TProcessInfo& a = infos.ProcessInfoGet(0);
+    EXPECT_EQ(a.Name, L"app");
+    EXPECT_EQ(a.ProcessId, 20);
+    EXPECT_EQ(a.PageFileBytes, 5368709120);
+    EXPECT_EQ(a.WorkingSet, 4294967297);
+    EXPECT_EQ(a.PercentProcessorTime, 3.0);
+    EXPECT_EQ(&a.Owner(), &infos);
+    const TProcessInfo& b = infos.ProcessInfoGet(1);
+    EXPECT_EQ(b.Name, L"");
+    EXPECT_EQ(b.ProcessId, 24);
+    EXPECT_EQ(b.WorkingSet, 123);
+    EXPECT_EQ(b.PercentProcessorTime, 0.0);
+}
+
+TEST_F(ProcessInfosTest, IdleOnlyTrimsExactlyTheProcessesAtZeroLoad) {
+    processes.entries = {{20}, {24}, {28}, {32}};
+    locator.objects = {processObject(L"idle", int64_t(0), int64_t(0)),  // id 0 cannot be opened
+                       processObject(L"a", int64_t(20), 0.0), processObject(L"b", int64_t(24), 1.0),
+                       processObject(L"c", int64_t(28), std::monostate{}),  // no load: not idle
+                       processObject(L"d", std::wstring(L"32"), std::wstring(L"0"))};
+    TProcessInfos infos(processes, locator, clock);
+    infos.Refresh();
+    EXPECT_EQ(infos.EmptyWorkingSets(true), 2);
+    EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{20, 32}));
+    processes.trimmed.clear();
+    processes.opens.clear();
+    EXPECT_EQ(infos.EmptyWorkingSets(false), 4);
+    EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{20, 24, 28, 32}));
+    // Every record is tried, id 0 too (it cannot be opened); with all access rights.
+    ASSERT_EQ(processes.opens.size(), 5u);
+    for (const auto& open : processes.opens)
+        EXPECT_EQ(open.second, 0x1FFFFFu);
+}
+
+TEST_F(ProcessInfosTest, AFailedTrimDoesNotStopTheOthers) {
+    processes.entries = {{20}, {24}, {28}};
+    processes.entries[0].trimOk = false;
+    locator.objects = {processObject(L"a", int64_t(20), 0.0), processObject(L"b", int64_t(24), 0.0),
+                       processObject(L"c", int64_t(28), 0.0)};
+    TProcessInfos infos(processes, locator, clock);
+    infos.Refresh();
+    EXPECT_EQ(infos.EmptyWorkingSets(false), 2);
+    EXPECT_EQ(processes.trimmed.size(), 3u);
+}
+
+TEST_F(ProcessInfosTest, TheConnectionIsMadeOnceAndRefreshReplacesTheList) {
+    locator.objects = {processObject(L"a", int64_t(20), 0.0), processObject(L"b", int64_t(24), 0.0)};
+    TProcessInfos infos(processes, locator, clock);
+    infos.Refresh();
+    infos.Refresh();
+    EXPECT_EQ(locator.namespaces.size(), 1u);
+    EXPECT_EQ(locator.services->queries.size(), 2u);
+    EXPECT_EQ(infos.Count(), 2);
+}
+
+// Without the service the load comes from two samples of each process's times, half a second
+// apart: a process that used no time is idle, any other is not.
+TEST_F(ProcessInfosTest, WithoutTheServiceTheProcessTableIsSampledTwice) {
+    FakeProcessEntry idle{20, L"idle.exe", L"C:\\idle.exe", 8192};
+    idle.times = {{111, 5000}, {111, 5000}};
+    FakeProcessEntry busy{24, L"busy.exe", L"C:\\busy.exe", 4096};
+    busy.times = {{222, 5000}, {222, 1255000}};  // 125 ms of 500: 25 %
+    FakeProcessEntry noTimes{28, L"secret.exe", L"", 4096};
+    FakeProcessEntry gone{32, L"gone.exe", L"", 4096, 0x20, false};
+    processes.entries = {idle, busy, noTimes, gone};
+
+    for (int scenario = 0; scenario < 3; ++scenario) {
+        FakeLocator failing;
+        failing.refuses = scenario == 0;
+        failing.queryFails = scenario == 1;  // scenario 2: the class answers nothing
+        FakeClock sampleClock;
+        TProcessInfos infos(processes, failing, sampleClock);
+        infos.Refresh();
+        EXPECT_EQ(infos.LastSource(), TProcessInfos::Source::ProcessTable) << scenario;
+        EXPECT_EQ(sampleClock.sleeps, std::vector<uint32_t>{kLoadSampleMs});
+        ASSERT_EQ(infos.Count(), 4);
+        EXPECT_EQ(infos.ProcessInfoGet(0).ProcessId, 20);
+        EXPECT_EQ(infos.ProcessInfoGet(0).Name, L"idle.exe");
+        EXPECT_EQ(infos.ProcessInfoGet(0).WorkingSet, 8192);
+        EXPECT_EQ(infos.ProcessInfoGet(0).PercentProcessorTime, 0.0);
+        EXPECT_EQ(infos.ProcessInfoGet(1).PercentProcessorTime, 25.0);
+        EXPECT_TRUE(std::isnan(infos.ProcessInfoGet(2).PercentProcessorTime));
+        EXPECT_TRUE(std::isnan(infos.ProcessInfoGet(3).PercentProcessorTime));
+
+        processes.trimmed.clear();
+        EXPECT_EQ(infos.EmptyWorkingSets(true), 1);
+        EXPECT_EQ(processes.trimmed, std::vector<uint32_t>{20});
+        processes.trimmed.clear();
+        EXPECT_EQ(infos.EmptyWorkingSets(false), 3);  // the one that cannot be opened is left
+    }
+}
+
+TEST_F(ProcessInfosTest, RefreshFailsOnlyWhenNeitherSourceAnswers) {
+    locator.refuses = true;
+    processes.enumFails = true;
+    TProcessInfos infos(processes, locator, clock);
+    EXPECT_THROW(infos.Refresh(), std::exception);
+    EXPECT_EQ(infos.Count(), 0);
+}
+
+}  // namespace
+}  // namespace vantrel
