@@ -128,22 +128,36 @@ void TProcessInfos::RefreshFromProcessTable() {
     auto ids = EnumAllProcessIds(processes_);
     if (!ids)
         throw std::runtime_error("the process table cannot be read");
-    // The processes stay open between the samples, so a process that ends and whose id is given
-    // to another one in between cannot mix the two.
+    // Two samples of every process's times. Where the system gives them all in one call, the
+    // creation time tells a process from a later one that was given the same id; otherwise the
+    // processes stay open between the samples, which does the same.
     struct Sample {
         uint32_t id;
         std::unique_ptr<OpenedProcess> process;
         std::optional<ProcessTimes> first;
     };
+    auto table = [](const std::vector<std::pair<uint32_t, ProcessTimes>>& all, uint32_t id) {
+        for (const auto& [pid, times] : all) {
+            if (pid == id)
+                return std::optional<ProcessTimes>(times);
+        }
+        return std::optional<ProcessTimes>();
+    };
+    auto firstTable = processes_.allProcessTimes();
     std::vector<Sample> samples;
     samples.reserve(ids->size());
     for (uint32_t id : *ids) {
         auto process = processes_.open(id, kProcessQueryInfo | kProcessVmRead);
-        auto times = process ? process->times() : std::nullopt;
+        std::optional<ProcessTimes> times;
+        if (firstTable)
+            times = table(*firstTable, id);
+        else if (process)
+            times = process->times();
         samples.push_back({id, std::move(process), times});
     }
     const uint64_t t1 = clock_.now100ns();
     clock_.sleep(kLoadSampleMs);
+    auto secondTable = firstTable ? processes_.allProcessTimes() : std::nullopt;
     const uint64_t t2 = clock_.now100ns();
     const uint64_t elapsed = t2 - t1;
 
@@ -151,14 +165,19 @@ void TProcessInfos::RefreshFromProcessTable() {
         TProcessInfo& info = Add();
         info.ProcessId = int32_t(s.id);
         info.PercentProcessorTime = kUnknownLoad;
-        if (!s.process)
-            continue;
-        auto second = s.process->times();
-        if (s.first && second && elapsed > 0 && second->BusyTime >= s.first->BusyTime) {
+        std::optional<ProcessTimes> second;
+        if (secondTable)
+            second = table(*secondTable, s.id);
+        else if (s.process && !firstTable)
+            second = s.process->times();
+        if (s.first && second && elapsed > 0 && second->CreationTime == s.first->CreationTime &&
+            second->BusyTime >= s.first->BusyTime) {
             // Whole percent of one processor, as the service's formatted counter gives it.
             info.PercentProcessorTime =
                 std::floor(double(second->BusyTime - s.first->BusyTime) * 100.0 / double(elapsed));
         }
+        if (!s.process)
+            continue;
         if (auto memory = s.process->memory()) {
             info.WorkingSet = int64_t(memory->WorkingSetSize);
             info.PageFileBytes = int64_t(memory->PagefileUsage);

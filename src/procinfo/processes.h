@@ -64,6 +64,11 @@ class ProcessSystem {
     virtual std::unique_ptr<OpenedProcess> open(uint32_t processId, uint32_t access) = 0;
     // A Toolhelp process snapshot; nothing when it cannot be taken.
     virtual std::optional<std::vector<ToolhelpEntry>> snapshot() = 0;
+    // The processor times of every process in one call, keyed by process id; nothing where the
+    // system has no such call (the times are then read per process).
+    virtual std::optional<std::vector<std::pair<uint32_t, ProcessTimes>>> allProcessTimes() {
+        return std::nullopt;
+    }
     // The lowest and highest application addresses.
     virtual std::pair<uint64_t, uint64_t> applicationAddressRange() = 0;
 };

@@ -85,10 +85,23 @@ class FakeProcessSystem final : public ProcessSystem {
             out.push_back({e.id, e.path});
         return out;
     }
+    std::optional<std::vector<std::pair<uint32_t, ProcessTimes>>> allProcessTimes() override {
+        if (!timesTable)
+            return std::nullopt;
+        std::vector<std::pair<uint32_t, ProcessTimes>> out;
+        for (const auto& e : entries) {
+            if (!e.times.empty())
+                out.push_back({e.id, e.times[std::min(tableCalls, e.times.size() - 1)]});
+        }
+        ++tableCalls;
+        return out;
+    }
     std::pair<uint64_t, uint64_t> applicationAddressRange() override { return {0x10000, 0x7FFEFFFF}; }
 
     std::vector<FakeProcessEntry> entries;
     bool enumFails = false;
+    bool timesTable = false;  // all processes' times in one call
+    size_t tableCalls = 0;
     std::vector<uint32_t> enumCapacities;
     std::vector<std::pair<uint32_t, uint32_t>> opens;
     std::vector<uint32_t> trimmed;

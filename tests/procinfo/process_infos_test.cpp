@@ -190,6 +190,33 @@ TEST_F(ProcessInfosTest, WithoutTheServiceTheProcessTableIsSampledTwice) {
     }
 }
 
+// Where the system lists every process's times in one call, the creation time tells a process
+// from one that took its id between the samples.
+TEST_F(ProcessInfosTest, TheTimesTableIsUsedWhereTheSystemHasIt) {
+    FakeProcessEntry idle{20, L"idle.exe", L"C:\\idle.exe", 8192};
+    idle.times = {{111, 5000}, {111, 5000}};
+    FakeProcessEntry busy{24, L"busy.exe", L"C:\\busy.exe", 4096};
+    busy.times = {{222, 5000}, {222, 2505000}};  // 250 ms of 500: 50 %
+    FakeProcessEntry reused{28, L"new.exe", L"C:\\new.exe", 4096};
+    reused.times = {{333, 5000}, {444, 5000}};  // another process by the second sample
+    FakeProcessEntry unopenable{32, L"", L"", 0, 0x20, false};
+    unopenable.times = {{555, 0}, {555, 0}};
+    processes.entries = {idle, busy, reused, unopenable};
+    processes.timesTable = true;
+    locator.refuses = true;
+    TProcessInfos infos(processes, locator, clock);
+    infos.Refresh();
+    EXPECT_EQ(processes.tableCalls, 2u);
+    ASSERT_EQ(infos.Count(), 4);
+    EXPECT_EQ(infos.ProcessInfoGet(0).PercentProcessorTime, 0.0);
+    EXPECT_EQ(infos.ProcessInfoGet(1).PercentProcessorTime, 50.0);
+    EXPECT_TRUE(std::isnan(infos.ProcessInfoGet(2).PercentProcessorTime));
+    // Its load is known even though it cannot be opened; trimming it then fails quietly.
+    EXPECT_EQ(infos.ProcessInfoGet(3).PercentProcessorTime, 0.0);
+    EXPECT_EQ(infos.EmptyWorkingSets(true), 1);
+    EXPECT_EQ(processes.trimmed, std::vector<uint32_t>{20});
+}
+
 TEST_F(ProcessInfosTest, RefreshFailsOnlyWhenNeitherSourceAnswers) {
     locator.refuses = true;
     processes.enumFails = true;

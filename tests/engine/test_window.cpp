@@ -1,0 +1,25 @@
+// A window program for the CPU optimizer tests: shows a window titled by its argument, brings it
+// to the front and runs until it is closed or ended.
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"VantrelEngineTestWindow";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    ::RegisterClassW(&wc);
+    HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, commandLine, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                                 300, 200, nullptr, nullptr, instance, nullptr);
+    if (!wnd)
+        return 1;
+    ::SetForegroundWindow(wnd);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_CLOSE || (msg.hwnd == wnd && msg.message == WM_NCDESTROY))
+            break;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
