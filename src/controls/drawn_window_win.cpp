@@ -36,8 +36,8 @@ DrawnWindow::~DrawnWindow() {
 HWND DrawnWindow::create(HWND parent, int x, int y, int width, int height, int id) {
     registerClass();
     // The object is attached at WM_NCCREATE; window_ holds the handle from then on.
-    HWND w = ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width,
-                               height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    HWND w = ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                               x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                ::GetModuleHandleW(nullptr), this);
     if (!w)
         return nullptr;
