@@ -1,0 +1,149 @@
+#include "controls/link_label_win.h"
+
+#include <shellapi.h>
+
+#include <exception>
+
+#include "controls/tray_icon.h"
+#include "platform/trace_log.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr wchar_t kClass[] = L"VantrelAutoURLLabel";
+
+// The hand cursor lives for the whole program: loaded when it starts, destroyed when it ends.
+class LinkCursorUnit {
+  public:
+    LinkCursorUnit()
+        : cursor_(static_cast<HCURSOR>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                    L"AUTOURLLABELCURSOR",
+                                                    IMAGE_CURSOR,
+                                                    0,
+                                                    0,
+                                                    LR_DEFAULTSIZE))) {}
+    LinkCursorUnit(const LinkCursorUnit&) = delete;
+    LinkCursorUnit& operator=(const LinkCursorUnit&) = delete;
+    ~LinkCursorUnit() {
+        if (cursor_)
+            ::DestroyCursor(cursor_);
+    }
+    HCURSOR get() const noexcept { return cursor_; }
+
+  private:
+    HCURSOR cursor_;
+};
+
+LinkCursorUnit& linkCursorUnit() {
+    static LinkCursorUnit unit;
+    return unit;
+}
+[[maybe_unused]] const bool gLinkCursorLoaded = (linkCursorUnit(), true);
+
+}  // namespace
+
+HCURSOR TAutoURLLabel::LinkCursor() noexcept {
+    return linkCursorUnit().get();
+}
+
+TAutoURLLabel::TAutoURLLabel(HWND parent, int x, int y, int width, int height, int id) {
+    HINSTANCE inst = ::GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    if (!::GetClassInfoW(inst, kClass, &wc)) {
+        wc.lpfnWndProc = &TAutoURLLabel::windowProc;
+        wc.hInstance = inst;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kClass;
+        ::RegisterClassW(&wc);
+    }
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof(ncm);
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+    ncm.lfMessageFont.lfUnderline = TRUE;
+    font_.reset(::CreateFontIndirectW(&ncm.lfMessageFont));
+    window_.reset(::CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, this));
+}
+
+TAutoURLLabel::~TAutoURLLabel() = default;
+
+void TAutoURLLabel::SetCaption(const std::wstring& caption) {
+    url_ = UrlAfterCaptionChange(url_, previousCaption_, caption);
+    caption_ = caption;
+    previousCaption_ = caption;
+    if (window_) {
+        ::SetWindowTextW(window_.get(), caption_.c_str());
+        ::InvalidateRect(window_.get(), nullptr, TRUE);
+    }
+}
+
+void TAutoURLLabel::SetURL(const std::wstring& url) {
+    url_ = url;
+    if (window_)
+        ::InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+bool TAutoURLLabel::OpenURL() const {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(nullptr, L"open", url_.c_str(), nullptr, nullptr, SW_RESTORE));
+    return result > 32;
+}
+
+LRESULT CALLBACK TAutoURLLabel::windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TAutoURLLabel*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!self || !self->window_)
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    try {
+        return self->handleMessage(msg, wp, lp);
+    } catch (const std::exception&) {
+        VANTREL_ASSERT_FAILED(L"Assertion failure", "link_label");
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    }
+}
+
+LRESULT TAutoURLLabel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND wnd = window_.get();
+    switch (msg) {
+        case WM_SETCURSOR:
+            if (!caption_.empty() && LOWORD(lp) == HTCLIENT && LinkCursor()) {
+                ::SetCursor(LinkCursor());
+                return TRUE;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+            // A link that cannot be opened is not worth a message.
+            if (!caption_.empty())
+                OpenURL();
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(wnd, &ps);
+            paint(dc);
+            ::EndPaint(wnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+    }
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+void TAutoURLLabel::paint(HDC dc) {
+    RECT rc;
+    ::GetClientRect(window_.get(), &rc);
+    HWND parent = ::GetParent(window_.get());
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+        parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window_.get())));
+    ::FillRect(dc, &rc, brush ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
+    SelectGuard font(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kLinkColor);
+    ::DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &rc, DT_LEFT | DT_TOP | DT_NOPREFIX);
+}
+
+}  // namespace vantrel

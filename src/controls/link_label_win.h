@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/handles_win.h"
+
+namespace vantrel {
+
+// A label that opens its URL in the browser when clicked: blue, underlined, with the hand cursor
+// of the program's own cursor resource "AUTOURLLABELCURSOR".
+class TAutoURLLabel {
+  public:
+    static constexpr int kDefaultWidth = 100;
+    static constexpr COLORREF kLinkColor = 0xFF0000;  // blue, as a BGR value
+
+    TAutoURLLabel(HWND parent, int x, int y, int width = kDefaultWidth, int height = 16, int id = 0);
+    TAutoURLLabel(const TAutoURLLabel&) = delete;
+    TAutoURLLabel& operator=(const TAutoURLLabel&) = delete;
+    ~TAutoURLLabel();
+
+    HWND Handle() const noexcept { return window_.get(); }
+    const std::wstring& Caption() const noexcept { return caption_; }
+    // The URL follows the caption unless it was set to something else.
+    void SetCaption(const std::wstring& caption);
+    const std::wstring& URL() const noexcept { return url_; }
+    void SetURL(const std::wstring& url);
+    // Opens the URL as a click does; false when the shell could not.
+    bool OpenURL() const;
+
+    // The hand cursor, loaded at program start from the program's resources (null without one).
+    static HCURSOR LinkCursor() noexcept;
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void paint(HDC dc);
+
+    WindowHandle window_;
+    FontHandle font_;
+    std::wstring caption_;
+    std::wstring previousCaption_;
+    std::wstring url_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,492 @@
+#include "controls/tray_icon_win.h"
+
+#include <shlwapi.h>
+
+#include <cwchar>
+#include <exception>
+#include <map>
+#include <vector>
+
+#include "platform/trace_log.h"
+
+namespace vantrel {
+
+namespace {
+
+// A 32-bit build hands the shell the 936-byte record; the 64-bit one has the same fields with
+// wider handles.
+constexpr DWORD kRecordSize = NOTIFYICONDATAW_V2_SIZE;
+static_assert(sizeof(void*) != 4 || kRecordSize == 936);
+
+UINT registerTaskbarCreated() {
+    // The shell sends it from common controls 4.71 on; every supported system has 6.
+    DLLVERSIONINFO dvi{};
+    dvi.cbSize = sizeof(dvi);
+    HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
+    auto getVersion = comctl ? reinterpret_cast<DLLGETVERSIONPROC>(
+                                   reinterpret_cast<void*>(::GetProcAddress(comctl, "DllGetVersion")))
+                             : nullptr;
+    if (getVersion && SUCCEEDED(getVersion(&dvi)) &&
+        (dvi.dwMajorVersion > 4 || (dvi.dwMajorVersion == 4 && dvi.dwMinorVersion >= 71)))
+        return ::RegisterWindowMessageW(L"TaskbarCreated");
+    return 0;
+}
+
+template <size_t N>
+void copyText(wchar_t (&field)[N], const std::wstring& text) {
+    const size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    std::wmemcpy(field, text.data(), n);
+    field[n] = L'\0';
+}
+
+}  // namespace
+
+// The one hidden window of the process that receives the shell's callbacks of every tray icon.
+// Icons are named to the shell by a 32-bit number of their own (a 64-bit address does not fit
+// the record's id) and looked up here, so a callback for an icon already destroyed is dropped.
+class TTrayIconHandler {
+  public:
+    static TTrayIconHandler& acquire() {
+        if (!instance_)
+            instance_ = new TTrayIconHandler;
+        ++instance_->refs_;
+        return *instance_;
+    }
+    static void release() {
+        if (instance_ && --instance_->refs_ == 0) {
+            delete instance_;
+            instance_ = nullptr;
+        }
+    }
+
+    HWND window() const noexcept { return window_.get(); }
+    UINT add(TTrayIcon* icon) {
+        const UINT id = nextId_++;
+        icons_[id] = icon;
+        return id;
+    }
+    void remove(UINT id) { icons_.erase(id); }
+
+  private:
+    TTrayIconHandler() {
+        HINSTANCE inst = ::GetModuleHandleW(nullptr);
+        WNDCLASSW wc{};
+        if (!::GetClassInfoW(inst, kClass, &wc)) {
+            wc.lpfnWndProc = &TTrayIconHandler::windowProc;
+            wc.hInstance = inst;
+            wc.lpszClassName = kClass;
+            ::RegisterClassW(&wc);
+        }
+        // A real (hidden) top-level window: the menu needs it as the foreground window.
+        window_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                        inst, nullptr));
+    }
+
+    static LRESULT CALLBACK windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+        if (msg == kTrayCallbackMessage && instance_) {
+            auto it = instance_->icons_.find(static_cast<UINT>(wp));
+            if (it != instance_->icons_.end()) {
+                try {
+                    it->second->handleNotification(static_cast<uint32_t>(lp));
+                } catch (const std::exception&) {
+                    VANTREL_ASSERT_FAILED(L"Assertion failure", "tray_icon");
+                }
+            }
+            return 0;
+        }
+        if (IsHandlerGuardedMessage(msg))
+            return 1;
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    }
+
+    static constexpr wchar_t kClass[] = L"VantrelTrayIconHandler";
+    static inline TTrayIconHandler* instance_ = nullptr;
+    WindowHandle window_;
+    std::map<UINT, TTrayIcon*> icons_;
+    UINT nextId_ = 1;
+    int refs_ = 0;
+};
+
+// The click logic's timer on a simple timer.
+class TTrayIcon::ClickTimer final : public TrayTimer {
+  public:
+    explicit ClickTimer(TSimpleTimer& timer) : timer_(timer) {}
+    void start(uint32_t ms) override {
+        timer_.SetInterval(ms);
+        timer_.Start();
+    }
+    void stop() override { timer_.Stop(); }
+    bool running() const override { return timer_.Enabled(); }
+
+  private:
+    TSimpleTimer& timer_;
+};
+
+UINT TTrayIcon::TaskbarCreatedMessage() noexcept {
+    static const UINT message = registerTaskbarCreated();
+    return message;
+}
+
+TTrayIcon::TTrayIcon(HWND owner)
+    : owner_(owner),
+      handler_(TTrayIconHandler::acquire()),
+      cycleTimer_(0, [this](TSimpleTimer&) { cycleTick(); }),
+      clickTimer_(1000, nullptr),
+      enterExitTimer_(kEnterExitInterval, [this](TSimpleTimer&) { logic_->enterExitTick(); }) {
+    clickTimerAdapter_ = std::make_unique<ClickTimer>(clickTimer_);
+    TrayNotificationTarget& target = *this;
+    logic_ = std::make_unique<TrayNotificationLogic>(target, *clickTimerAdapter_);
+    clickTimer_.SetOnTimer([this](TSimpleTimer&) { logic_->clickTimerFired(); });
+    record_.cbSize = kRecordSize;
+    record_.hWnd = handler_.window();
+    record_.uID = handler_.add(this);
+    record_.uFlags = kTrayRecordFlags;
+    record_.uCallbackMessage = kTrayCallbackMessage;
+    TaskbarCreatedMessage();
+    if (owner_)
+        subclassed_ = ::SetWindowSubclass(owner_, &TTrayIcon::ownerProc, reinterpret_cast<UINT_PTR>(this),
+                                          reinterpret_cast<DWORD_PTR>(this));
+}
+
+TTrayIcon::~TTrayIcon() {
+    HideIcon();
+    cycleTimer_.Stop();
+    clickTimer_.Stop();
+    enterExitTimer_.Stop();
+    if (subclassed_)
+        ::RemoveWindowSubclass(owner_, &TTrayIcon::ownerProc, reinterpret_cast<UINT_PTR>(this));
+    handler_.remove(record_.uID);
+    TTrayIconHandler::release();
+}
+
+bool TTrayIcon::Loaded() {
+    bool show = true;
+    if (owner_ && OnStartup) {
+        OnStartup(*this, show);
+        if (!show)
+            HideMainWindow();
+    }
+    loading_ = false;
+    ModifyIcon();
+    if (iconVisible_)
+        ShowIcon();
+    SetCycleIcons(cycleIcons_);
+    SetWantEnterExitEvents(wantEnterExit_);
+    NOTIFYICONDATAW version = record_;
+    version.uVersion = NotifyStyle == TTrayNotifyStyle::Version3 ? NOTIFYICON_VERSION : 0;
+    ::Shell_NotifyIconW(NIM_SETVERSION, &version);
+    return show;
+}
+
+bool TTrayIcon::notifyShell(DWORD operation) {
+    record_.hIcon = icon_.get();
+    copyText(record_.szTip, TrayTip(hint_, showHint_));
+    return ::Shell_NotifyIconW(operation, &record_) != FALSE;
+}
+
+bool TTrayIcon::ShowIcon() {
+    iconVisible_ = true;
+    return notifyShell(NIM_ADD);
+}
+
+bool TTrayIcon::HideIcon() {
+    iconVisible_ = false;
+    return notifyShell(NIM_DELETE);
+}
+
+bool TTrayIcon::ModifyIcon() {
+    return notifyShell(NIM_MODIFY);
+}
+
+bool TTrayIcon::ShowBalloonHint(const std::wstring& title,
+                                const std::wstring& text,
+                                TBalloonHintIcon icon,
+                                uint8_t timeoutSeconds) {
+    HideBalloonHint();
+    record_.uFlags |= kTrayInfoFlag;
+    copyText(record_.szInfo, BalloonText(text));
+    copyText(record_.szInfoTitle, BalloonTitle(title));
+    record_.uTimeout = BalloonTimeoutMs(timeoutSeconds);
+    record_.dwInfoFlags = static_cast<DWORD>(icon);
+    const bool shown = ModifyIcon();
+    // Later modifications must leave the balloon alone.
+    record_.uFlags = kTrayRecordFlags;
+    return shown;
+}
+
+void TTrayIcon::HideBalloonHint() {
+    record_.uFlags |= kTrayInfoFlag;
+    record_.szInfo[0] = L'\0';
+    ModifyIcon();
+    record_.uFlags = kTrayRecordFlags;
+}
+
+bool TTrayIcon::BitmapToIcon(HBITMAP bitmap, IconHandle& target, COLORREF maskColor) {
+    HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
+    if (!list)
+        return false;
+    HICON icon = nullptr;
+    if (::ImageList_AddMasked(list, bitmap, maskColor) >= 0)
+        icon = ::ImageList_GetIcon(list, 0, ILD_NORMAL);
+    ::ImageList_Destroy(list);
+    if (!icon)
+        return false;
+    target.reset(icon);
+    return true;
+}
+
+void TTrayIcon::HideMainWindow() {
+    if (!owner_)
+        return;
+    // The main window is its own taskbar button here, so hiding it also leaves the taskbar.
+    ::ShowWindow(owner_, SW_HIDE);
+}
+
+void TTrayIcon::ShowMainWindow() {
+    if (!owner_)
+        return;
+    if (::IsIconic(owner_))
+        ::ShowWindow(owner_, SW_RESTORE);
+    ::ShowWindow(owner_, SW_SHOW);
+    ::SetForegroundWindow(owner_);
+}
+
+void TTrayIcon::minimizeToTrayStep() {
+    HideMainWindow();
+    SetIconVisible(true);
+}
+
+void TTrayIcon::SetHint(const std::wstring& hint) {
+    hint_ = hint;
+    if (!loading_)
+        ModifyIcon();
+}
+
+void TTrayIcon::SetShowHint(bool show) {
+    showHint_ = show;
+    if (!loading_)
+        ModifyIcon();
+}
+
+void TTrayIcon::SetIcon(HICON icon) {
+    // An icon that cannot be copied leaves the record without one.
+    icon_.reset(icon ? ::CopyIcon(icon) : nullptr);
+    if (!loading_)
+        ModifyIcon();
+}
+
+void TTrayIcon::SetIconVisible(bool visible) {
+    if (loading_) {
+        iconVisible_ = visible;
+        return;
+    }
+    if (visible)
+        ShowIcon();
+    else
+        HideIcon();
+}
+
+void TTrayIcon::SetIconIndex(int index) {
+    iconIndex_ = ClampIconIndex(index, iconList_ ? ::ImageList_GetImageCount(iconList_) : 0);
+    if (!loading_)
+        ModifyIcon();
+}
+
+void TTrayIcon::SetIconList(HIMAGELIST list) {
+    iconList_ = list;
+    SetIconIndex(iconIndex_);
+}
+
+void TTrayIcon::SetCycleIcons(bool cycle) {
+    cycleIcons_ = cycle;
+    if (loading_)
+        return;
+    if (cycle && iconList_) {
+        cycleTimer_.SetInterval(cycleInterval_);
+        cycleTimer_.Start();
+    } else {
+        cycleTimer_.Stop();
+    }
+}
+
+void TTrayIcon::SetCycleInterval(uint32_t ms) {
+    cycleInterval_ = ms;
+    cycleTimer_.SetInterval(ms);
+}
+
+void TTrayIcon::cycleTick() {
+    if (!iconList_)
+        return;
+    const int count = ::ImageList_GetImageCount(iconList_);
+    if (count <= 0)
+        return;
+    IconHandle icon(::ImageList_GetIcon(iconList_, iconIndex_, ILD_NORMAL));
+    const int next = NextCycleIndex(iconIndex_, count);
+    if (OnCycle)
+        OnCycle(*this, next);
+    icon_ = std::move(icon);
+    iconIndex_ = next;
+    ModifyIcon();
+}
+
+void TTrayIcon::SetPopupMenu(HMENU menu, bool autoPopup) {
+    popupMenu_ = menu;
+    autoPopup_ = autoPopup;
+}
+
+void TTrayIcon::SetWantEnterExitEvents(bool want) {
+    wantEnterExit_ = want;
+    if (loading_)
+        return;
+    if (want)
+        enterExitTimer_.Start();
+    else
+        enterExitTimer_.Stop();
+}
+
+TrayPoint TTrayIcon::cursorPos() const {
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    return {pt.x, pt.y};
+}
+
+unsigned TTrayIcon::keyShiftState() const {
+    unsigned s = 0;
+    if (::GetAsyncKeyState(VK_SHIFT) < 0)
+        s |= kSsShift;
+    if (::GetAsyncKeyState(VK_MENU) < 0)
+        s |= kSsAlt;
+    if (::GetAsyncKeyState(VK_CONTROL) < 0)
+        s |= kSsCtrl;
+    return s;
+}
+
+void TTrayIcon::doClick() {
+    if (OnClick)
+        OnClick(*this);
+}
+void TTrayIcon::doDblClick() {
+    if (OnDblClick)
+        OnDblClick(*this);
+}
+void TTrayIcon::doMouseDown(TMouseButton b, unsigned s, int x, int y) {
+    if (OnMouseDown)
+        OnMouseDown(*this, b, s, x, y);
+}
+void TTrayIcon::doMouseUp(TMouseButton b, unsigned s, int x, int y) {
+    if (OnMouseUp)
+        OnMouseUp(*this, b, s, x, y);
+}
+void TTrayIcon::doMouseMove(unsigned s, int x, int y) {
+    if (OnMouseMove)
+        OnMouseMove(*this, s, x, y);
+}
+void TTrayIcon::doMouseEnter() {
+    if (OnMouseEnter)
+        OnMouseEnter(*this);
+}
+void TTrayIcon::doMouseExit() {
+    if (OnMouseExit)
+        OnMouseExit(*this);
+}
+void TTrayIcon::doBalloonShow() {
+    if (OnBalloonHintShow)
+        OnBalloonHintShow(*this);
+}
+void TTrayIcon::doBalloonHide() {
+    if (OnBalloonHintHide)
+        OnBalloonHintHide(*this);
+}
+void TTrayIcon::doBalloonTimeout() {
+    if (OnBalloonHintTimeout)
+        OnBalloonHintTimeout(*this);
+}
+void TTrayIcon::doBalloonClick() {
+    if (OnBalloonHintClick)
+        OnBalloonHintClick(*this);
+}
+
+void TTrayIcon::popupMenuAtCursor() {
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    if (!popupMenu_)
+        return;
+    HWND wnd = handler_.window();
+    // The menu closes on a click elsewhere only while its window is in front.
+    ::SetForegroundWindow(wnd);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    const UINT command = static_cast<UINT>(::TrackPopupMenuEx(
+        popupMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x, pt.y, wnd, nullptr));
+    ::PostMessageW(owner_ ? owner_ : wnd, WM_NULL, 0, 0);
+    if (command && owner_)
+        ::SendMessageW(owner_, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void TTrayIcon::runDefaultMenuItem() {
+    const int count = ::GetMenuItemCount(popupMenu_);
+    std::vector<bool> isDefault;
+    std::vector<UINT> ids;
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STATE | MIIM_ID;
+        ::GetMenuItemInfoW(popupMenu_, static_cast<UINT>(i), TRUE, &info);
+        isDefault.push_back((info.fState & MFS_DEFAULT) != 0);
+        ids.push_back(info.wID);
+    }
+    if (auto item = FirstDefaultItem(isDefault); item && owner_)
+        ::SendMessageW(owner_, WM_COMMAND, MAKEWPARAM(ids[*item], 0), 0);
+}
+
+LRESULT CALLBACK
+TTrayIcon::ownerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) noexcept {
+    try {
+        return reinterpret_cast<TTrayIcon*>(data)->ownerMessage(wnd, msg, wp, lp);
+    } catch (const std::exception&) {
+        VANTREL_ASSERT_FAILED(L"Assertion failure", "tray_icon");
+        return ::DefSubclassProc(wnd, msg, wp, lp);
+    }
+}
+
+LRESULT TTrayIcon::ownerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    // What the main window's own handling must not miss; nothing here consumes the message.
+    if (msg == WM_SIZE && wp == SIZE_MINIMIZED && MinimizeToTray) {
+        minimizeToTrayStep();
+    } else if (msg == WM_WINDOWPOSCHANGED && firstShow_) {
+        // An MDI frame is only known to be complete here; any other owner was asked in Loaded.
+        if (::FindWindowExW(wnd, nullptr, L"MDIClient", nullptr) && OnStartup) {
+            bool show = true;
+            OnStartup(*this, show);
+            if (!show)
+                HideMainWindow();
+        }
+        firstShow_ = false;
+    } else if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_RESTORE) {
+        if (::IsIconic(wnd))
+            ::ShowWindow(wnd, SW_RESTORE);
+    } else if (msg != 0 && msg == TaskbarCreatedMessage() && iconVisible_) {
+        ShowIcon();
+    }
+
+    if (msg == WM_SHOWWINDOW && wp == TRUE && lp == 0) {
+        ::SetForegroundWindow(wnd);
+    } else if ((msg == WM_SHOWWINDOW && wp == FALSE && lp == SW_PARENTCLOSING) ||
+               (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_MINIMIZE)) {
+        if (MinimizeToTray && OnMinimizeToTray) {
+            OnMinimizeToTray(*this);
+            minimizeToTrayStep();
+            return 1;
+        }
+    }
+    return ::DefSubclassProc(wnd, msg, wp, lp);
+}
+
+}  // namespace vantrel
