@@ -788,11 +788,13 @@ void TTvHtmlLabel::mouseDown(int x, int y) {
     const std::wstring linkId = text.substr(5);
     if (linkId.empty())
         return;
+    // The handler may close the window that owns this label: nothing of it is used afterwards.
+    LinkOpener* opener = opener_;
     if (OnLinkClick)
         OnLinkClick(linkId);
-    if (opener_ &&
+    if (opener &&
         (linkId.find(L"://") != std::wstring::npos || linkId.find(L"mailto:") != std::wstring::npos))
-        opener_->open(linkId);
+        opener->open(linkId);
 }
 
 }  // namespace vantrel::controls
