@@ -8,11 +8,9 @@
 #include "engine/clock.h"
 #include "engine/perf_data.h"
 #include "engine/platform_version.h"
+#include "engine/sys_info_param.h"
 
 namespace vantrel {
-
-// The figure that stands for "no valid sample": the display keeps its last processor figures.
-inline constexpr int32_t kInvalidCpuUsage = -1;
 
 // One entry of the processor performance table (information class 8), 100-ns units; the kernel
 // time includes the idle time.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/sys_info.h"
+#include "engine/sys_info_param.h"
 #include "jobs/routines.h"
 #include "jobs/thread_core.h"
 #include "jobs/types.h"
