@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/messages_win.h"
 #include "platform/trace_log.h"
 
 namespace vantrel {
@@ -414,15 +415,7 @@ void TTrayIcon::popupMenuAtCursor() {
     HWND wnd = handler_.window();
     // The menu closes on a click elsewhere only while its window is in front.
     ::SetForegroundWindow(wnd);
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    dispatchPendingMessages();
     const UINT command = static_cast<UINT>(::TrackPopupMenuEx(
         popupMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x, pt.y, wnd, nullptr));
     ::PostMessageW(owner_ ? owner_ : wnd, WM_NULL, 0, 0);

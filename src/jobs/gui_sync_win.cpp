@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "jobs/gui_call.h"
+#include "platform/messages_win.h"
 
 namespace vantrel {
 
@@ -59,16 +60,7 @@ bool RunOnGuiThread(const std::function<void()>& fn, Event& abandon) {
 }
 
 void ProcessMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Leave the quit request for the message loop that owns it.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    dispatchPendingMessages();
 }
 
 void WaitWithMessages(Event& event) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/handles_win.h"
+#include "platform/messages_win.h"
 #include "platform/system.h"
 #include "support/screenshot.h"
 
@@ -25,9 +26,7 @@ TEST(WindowTest, AShownWindowCanBeCapturedAndItsPixelsReadBack) {
     ::SetForegroundWindow(wnd.get());
     ::UpdateWindow(wnd.get());
     for (int i = 0; i < 20; ++i) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
+        dispatchPendingMessages();
         ::Sleep(25);
     }
     test::Image shot = test::captureScreen(0, 0, 1024, 768);
