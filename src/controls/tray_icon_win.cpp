@@ -415,7 +415,8 @@ void TTrayIcon::popupMenuAtCursor() {
     HWND wnd = handler_.window();
     // The menu closes on a click elsewhere only while its window is in front.
     ::SetForegroundWindow(wnd);
-    dispatchPendingMessages();
+    if (auto quit = dispatchPendingMessages())
+        ::PostQuitMessage(*quit);
     const UINT command = static_cast<UINT>(::TrackPopupMenuEx(
         popupMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x, pt.y, wnd, nullptr));
     ::PostMessageW(owner_ ? owner_ : wnd, WM_NULL, 0, 0);

@@ -60,17 +60,22 @@ bool RunOnGuiThread(const std::function<void()>& fn, Event& abandon) {
 }
 
 void ProcessMessages() {
-    dispatchPendingMessages();
+    if (auto quit = dispatchPendingMessages())
+        ::PostQuitMessage(*quit);  // left for the message loop that owns it
 }
 
 void WaitWithMessages(Event& event) {
     HANDLE h = event.native();
+    std::optional<int> quit;
     for (;;) {
         DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
         if (r != WAIT_OBJECT_0 + 1)
-            return;  // signalled, or the wait failed
-        ProcessMessages();
+            break;  // signalled, or the wait failed
+        if (auto q = dispatchPendingMessages())
+            quit = q;
     }
+    if (quit)
+        ::PostQuitMessage(*quit);
 }
 
 }  // namespace vantrel

@@ -259,14 +259,29 @@ void TMTCore::StopThreads() {
             }
             if (!handle || !requestStop(i))
                 continue;
+            bool forced = false;
             while (!handle->join(100)) {
                 if (!handle->handleValid() || !requestStop(i))
                     break;
                 // The job ignored the stop request for 100 ms.
-                if (handle->terminate())
-                    ++forced_;
-                else
-                    break;  // the platform cannot end it: leave it running detached
+                if (!handle->terminate()) {
+                    // This platform cannot end a thread: wait for the job, so the worker never
+                    // calls back into a core that is gone.
+                    handle->join();
+                    break;
+                }
+                forced = true;
+                ++forced_;
+            }
+            if (forced && handle->join(0)) {
+                // An ended thread never reaches ThreadFinished: free its object and the jobs it
+                // still held here.
+                LockGuard guard(CoreLock);
+                if (i < Threads.Count()) {
+                    delete slot(i);
+                    void* none = nullptr;
+                    Threads.SetItem(i, &none);
+                }
             }
         } catch (...) {
             VANTREL_ASSERT_FAILED(L"Assertion failure", kUnit);

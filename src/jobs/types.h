@@ -49,6 +49,12 @@ class TValueT : public TTypeT {
 class TIntegerT : public TValueT<int32_t> {};
 // Byte counts and window handles given as 32-bit numbers.
 class TCardinalT : public TValueT<uint32_t> {};
+
+// A window handle carried as a 32-bit number, back at its full width: handles are sign-extended
+// 32-bit values in a 64-bit process.
+inline uintptr_t HandleFromCardinal(uint32_t value) noexcept {
+    return static_cast<uintptr_t>(static_cast<intptr_t>(static_cast<int32_t>(value)));
+}
 // Object references; the objects themselves are not owned.
 class TClassT : public TValueT<void*> {};
 // Untyped pointers, for jobs whose parameter is ignored.

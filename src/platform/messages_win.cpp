@@ -4,16 +4,15 @@
 
 namespace vantrel {
 
-void dispatchPendingMessages() {
+std::optional<int> dispatchPendingMessages() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
+        if (msg.message == WM_QUIT)
+            return static_cast<int>(msg.wParam);
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+    return std::nullopt;
 }
 
 }  // namespace vantrel

@@ -34,10 +34,11 @@ bool Event::valid() const noexcept {
 }
 bool Event::set() noexcept {
     {
+        // Notified under the lock: a waiter that wakes may destroy the event at once.
         std::lock_guard g(impl_->m);
         impl_->state = true;
+        impl_->cv.notify_all();
     }
-    impl_->cv.notify_all();
     { std::lock_guard g(gAnyMutex); }
     gAnyCv.notify_all();
     return true;

@@ -34,8 +34,13 @@ void TraceLog::write(std::wstring_view message, std::string_view unit, int line,
         return;  // no memory for the line: it is dropped
     }
     LockGuard guard(lock_);
-    if (observer_)
-        observer_(message, unit);
+    if (observer_) {
+        try {
+            observer_(message, unit);
+        } catch (...) {
+            // The log is written from exception handlers: nothing may escape it.
+        }
+    }
     appendToFile(path_, text);  // a line that cannot be written is dropped
 }
 

@@ -37,6 +37,11 @@ TEST(TypesTest, DescriptorSizes) {
     EXPECT_EQ(classOf<TPointerT>()->Size(), sizeof(void*));
 }
 
+TEST(TypesTest, WindowHandlesComeBackFromTheir32BitFormSignExtended) {
+    EXPECT_EQ(HandleFromCardinal(0x00010010u), uintptr_t(0x00010010u));
+    EXPECT_EQ(HandleFromCardinal(0xFFFF1234u), uintptr_t(intptr_t(-0xEDCC)));
+}
+
 TEST(ListTest, GrowsByAQuarterPlusOneAndZeroFillsNewSlots) {
     TList_t list(classOf<TCardinalT>());
     std::vector<int32_t> capacities{list.Capacity()};
