@@ -4,6 +4,7 @@
 
 #include <map>
 #include <tuple>
+#include <vector>
 
 #include "controls/dpi.h"
 
@@ -167,10 +168,52 @@ void GdiCanvas::present(HDC target, int x, int y) const {
     ::BitBlt(target, x, y, size_.width, size_.height, dc_.get(), 0, 0, SRCCOPY);
 }
 
+namespace {
+bool isSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+// Each character's advance and the size of the whole line, in the font selected on the DC. The
+// advance is taken from the glyph as it is rasterised: that is what text output moves by, and on
+// Windows it equals the text-extent figure. Under Wine the two differ for fonts with embedded
+// bitmaps (its Tahoma at 11 and 12 pixels measures its outline widths and draws the narrower
+// bitmap glyphs); a line composed of separately measured pieces then showed wide gaps, and
+// underlines, drawn over the measured width, ran past the last letter. Text is drawn at these
+// same advances (text()), so whatever they are, drawing and measuring agree.
+SIZE characterAdvances(HDC dc, std::wstring_view text, std::vector<INT>& advances) {
+    SIZE size{};
+    advances.assign(text.size(), 0);
+    int fit = 0;
+    if (text.empty() ||
+        !::GetTextExtentExPointW(dc, text.data(), int(text.size()), 0, &fit, advances.data(), &size)) {
+        advances.clear();
+        return size;
+    }
+    // Cumulative extents to single advances: the fallback when a glyph cannot be asked.
+    for (size_t i = advances.size() - 1; i > 0; --i)
+        advances[i] -= advances[i - 1];
+    static constexpr MAT2 kIdentity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    std::vector<INT> glyphs(text.size());
+    LONG width = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        GLYPHMETRICS gm{};
+        // A surrogate half has no glyph of its own: keep the extents for the whole text.
+        if (isSurrogate(text[i]) ||
+            ::GetGlyphOutlineW(dc, text[i], GGO_BITMAP, &gm, 0, nullptr, &kIdentity) == GDI_ERROR)
+            return size;
+        glyphs[i] = gm.gmCellIncX;
+        width += gm.gmCellIncX;
+    }
+    advances = std::move(glyphs);
+    size.cx = width;
+    return size;
+}
+}  // namespace
+
 Size GdiCanvas::measure(std::wstring_view text, const Font& font) {
     SelectGuard sel(dc_.get(), cachedFont(font, dpi_));
-    SIZE s{};
-    ::GetTextExtentPoint32W(dc_.get(), text.data(), int(text.size()), &s);
+    std::vector<INT> advances;
+    SIZE s = characterAdvances(dc_.get(), text, advances);
     if (text.empty())
         s.cy = textHeight(font);
     return {int(s.cx), int(s.cy)};
@@ -214,16 +257,25 @@ void GdiCanvas::text(const Rect& box,
     ::SelectObject(dc_.get(), cachedFont(font, dpi_));
     ::SetTextColor(dc_.get(), toColorRef(color));
     ::SetBkMode(dc_.get(), TRANSPARENT);
-    UINT format = DT_SINGLELINE | DT_NOPREFIX;
-    if (flags & kTextCenter)
-        format |= DT_CENTER;
-    else if (flags & kTextRight)
-        format |= DT_RIGHT;
-    if (flags & kTextVCenter)
-        format |= DT_VCENTER;
-    RECT r{box.left, box.top, box.right, box.bottom};
-    ::DrawTextExW(dc_.get(), const_cast<wchar_t*>(std::wstring(text).c_str()), int(text.size()), &r, format,
-                  nullptr);
+    ::SetTextAlign(dc_.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    // One line placed as DrawText places it (DT_SINGLELINE with the same alignment flags), but
+    // drawn at the measured advances so that measure() and text() always agree.
+    std::vector<INT> advances;
+    const SIZE extent = characterAdvances(dc_.get(), text, advances);
+    if (!advances.empty()) {
+        TEXTMETRICW tm{};
+        ::GetTextMetricsW(dc_.get(), &tm);
+        int x = box.left;
+        if (flags & kTextCenter)
+            x = box.left + (box.width() - int(extent.cx)) / 2;
+        else if (flags & kTextRight)
+            x = box.right - int(extent.cx);
+        int y = box.top;
+        if (flags & kTextVCenter)
+            y = box.top + (box.height() - int(tm.tmHeight)) / 2;
+        const RECT r{box.left, box.top, box.right, box.bottom};
+        ::ExtTextOutW(dc_.get(), x, y, ETO_CLIPPED, &r, text.data(), UINT(text.size()), advances.data());
+    }
     ::RestoreDC(dc_.get(), saved);
 }
 

@@ -495,14 +495,20 @@ bool underNode(const THtmlNode* node, const THtmlNode* ancestor) {
 }  // namespace
 
 void THtmlRenderer::draw(Canvas& canvas, const Rect& client) const {
-    for (const auto& chunk : chunks_) {
+    for (size_t i = 0; i < chunks_.size(); ++i) {
+        const THtmlRenderChunk& chunk = chunks_[i];
         const int x = chunkX(chunk, client);
-        if (!chunk.text.empty()) {
+        std::wstring_view text = chunk.text;
+        // A word keeps its space in layout, but where a line wraps after it that space would
+        // only show as an underline running on past the word.
+        if (i + 1 == chunks_.size() || chunks_[i + 1].y != chunk.y)
+            text = text.substr(0, text.find_last_not_of(L' ') + 1);
+        if (!text.empty()) {
             // Hover look in every alignment: the chunk belongs to the hovered link.
             const bool hovered = hoverNode && underNode(chunk.node, hoverNode);
             const Font font = hovered ? hoverNode->font.hoverFont() : chunk.font.font();
             const Color color = hovered ? hoverNode->font.hoverColor : chunk.font.color;
-            canvas.text({x, chunk.y, client.right, client.bottom}, chunk.text, font, color, kTextLeft);
+            canvas.text({x, chunk.y, client.right, client.bottom}, text, font, color, kTextLeft);
         }
         if (images && chunk.node->imageIndex >= 0 && chunk.node->imageIndex < images->count())
             canvas.drawImage(*images, chunk.node->imageIndex, x, chunk.y);

@@ -129,23 +129,3 @@ TEST_F(GalleryTest, CheckGroupBoxDisablesItsContentsButNotItsCheckBox) {
 
 }  // namespace
 }  // namespace vantrel::controls
-
-namespace vantrel::controls {
-namespace {
-
-// Layout places each word at the measured width of the one before: measuring and drawing must
-// agree, or words drift apart.
-TEST(GdiCanvasTest, MeasuringAgreesWithDrawing) {
-    GdiCanvas canvas(200, 40, 96);
-    const Font font{L"Tahoma", 8, 0};
-    for (const wchar_t* word : {L"Recommended ", L"optimization ", L"is "}) {
-        const Size measured = canvas.measure(word, font);
-        RECT r{0, 0, 0, 0};
-        SelectGuard sel(canvas.dc(), cachedFont(font, 96));
-        ::DrawTextW(canvas.dc(), word, -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-        EXPECT_EQ(measured.width, r.right) << std::string(word, word + wcslen(word));
-    }
-}
-
-}  // namespace
-}  // namespace vantrel::controls

@@ -285,6 +285,74 @@ TEST_F(HtmlLabelTest, AlignmentShiftsEachLine) {
     EXPECT_EQ(id, L"#1");
 }
 
+// Letters 6 pixels wide (8 in bold) and a space of 2: a label that measured a word without its
+// space, or added a space of its own, would draw its words apart from where they belong.
+class NarrowSpaceMeasurer : public TextMeasurer {
+  public:
+    Size measure(std::wstring_view text, const Font& font) override {
+        int width = 0;
+        for (wchar_t c : text)
+            width += c == L' ' ? 2 : (font.style & kBold) ? 8 : 6;
+        return {width, textHeight(font)};
+    }
+    int textHeight(const Font& font) override { return font.size + 5; }
+};
+
+TEST(HtmlLabelDrawingTest, WordsAreDrawnEachWhereTheOneBeforeEnded) {
+    NarrowSpaceMeasurer measurer;
+    TTvHtmlLabel label(measurer, nullptr);
+    label.setBounds(300, 40);
+    label.setCaption(L"<B>NOTE:</B> Last <U>optimization</U> was <A href=\"#1\">Click here</A> to resume.");
+    struct Expected {
+        const wchar_t* text;
+        int x;  // left-aligned
+        unsigned style;
+    };
+    const Expected expected[] = {
+        {L"NOTE:", 0, kBold},
+        {L" ", 40, 0},
+        {L"Last ", 42, 0},
+        {L"optimization", 68, kUnderline},
+        {L" ", 140, 0},
+        {L"was ", 142, 0},
+        {L"Click ", 162, kUnderline},
+        {L"here", 194, kUnderline},
+        {L" ", 218, 0},
+        {L"to ", 220, 0},
+        {L"resume.", 234, 0},
+    };
+    constexpr int kLineWidth = 276;
+    for (auto alignment : {TLabelAlignment::taLeftJustify, TLabelAlignment::taRightJustify}) {
+        label.setAlignment(alignment);
+        RecordingCanvas canvas(300, 40);
+        label.paint(canvas);
+        const auto texts = canvas.of(RecordingCanvas::Kind::Text);
+        ASSERT_EQ(texts.size(), std::size(expected));
+        const int shift = alignment == TLabelAlignment::taRightJustify ? 300 - kLineWidth : 0;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(texts[i].text, expected[i].text);
+            EXPECT_EQ(texts[i].rect, (Rect{expected[i].x + shift, 0, 300, 40}));
+            EXPECT_EQ(texts[i].font.style, expected[i].style) << "underlines stop with their words";
+        }
+        const auto& last = texts.back();
+        EXPECT_EQ(last.rect.left + measurer.measure(last.text, last.font).width, kLineWidth + shift);
+    }
+    EXPECT_EQ(label.renderer().lineWidth(0), kLineWidth);
+
+    // Wrapped after "Click ": the line ends with the word, and so does its underline.
+    label.setAlignment(TLabelAlignment::taLeftJustify);
+    label.setBounds(200, 40);
+    label.autoSize();
+    RecordingCanvas canvas(200, 40);
+    label.paint(canvas);
+    const auto texts = canvas.of(RecordingCanvas::Kind::Text);
+    ASSERT_EQ(texts.size(), std::size(expected));
+    EXPECT_EQ(texts[6].text, L"Click");
+    EXPECT_EQ(texts[7].text, L"here");
+    EXPECT_EQ(texts[7].rect.left, 0);
+}
+
 TEST_F(HtmlLabelTest, HoverChangesCursorAndLookOnlyWhenAsked) {
     label.setCaption(L"x <a href=#1>link</a>");
     auto move = label.mouseMove(20, 2);
