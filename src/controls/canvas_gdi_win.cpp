@@ -148,6 +148,11 @@ GdiCanvas::GdiCanvas(int width, int height, int dpi) : dpi_(dpi) {
     resize(width, height);
 }
 
+GdiCanvas::~GdiCanvas() {
+    if (oldBitmap_)
+        ::SelectObject(dc_.get(), oldBitmap_);
+}
+
 void GdiCanvas::resize(int width, int height) {
     width = std::max(width, 1);
     height = std::max(height, 1);

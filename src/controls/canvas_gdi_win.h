@@ -64,6 +64,10 @@ class GdiImageList : public ImageList {
 class GdiCanvas : public Canvas {
   public:
     GdiCanvas(int width, int height, int dpi);
+    GdiCanvas(const GdiCanvas&) = delete;
+    GdiCanvas& operator=(const GdiCanvas&) = delete;
+    // Puts the DC's own bitmap back first: a bitmap still selected cannot be deleted.
+    ~GdiCanvas() override;
     void resize(int width, int height);
     void setDpi(int dpi) { dpi_ = dpi; }
     int dpi() const { return dpi_; }
