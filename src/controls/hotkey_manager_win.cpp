@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <exception>
-
 #include "controls/hotkey_manager.h"
 #include "platform/handles_win.h"
 #include "platform/trace_log.h"
@@ -47,7 +45,7 @@ class WindowHotKeySystem final : public HotKeySystem {
         if (self && self->sink_) {
             try {
                 self->sink_(msg, wp, lp);
-            } catch (const std::exception&) {
+            } catch (...) {
                 VANTREL_ASSERT_FAILED(L"Assertion failure", "hotkey_manager");
             }
         }

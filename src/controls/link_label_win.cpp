@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <exception>
-
 #include "controls/tray_icon.h"
 #include "platform/trace_log.h"
 
@@ -66,7 +64,11 @@ TAutoURLLabel::TAutoURLLabel(HWND parent, int x, int y, int width, int height, i
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, this));
 }
 
-TAutoURLLabel::~TAutoURLLabel() = default;
+TAutoURLLabel::~TAutoURLLabel() {
+    // Messages sent while the window goes away find no label.
+    if (window_)
+        ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+}
 
 void TAutoURLLabel::SetCaption(const std::wstring& caption) {
     url_ = UrlAfterCaptionChange(url_, previousCaption_, caption);
@@ -96,11 +98,19 @@ LRESULT CALLBACK TAutoURLLabel::windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM
         ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
     auto* self = reinterpret_cast<TAutoURLLabel*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY && self) {
+        // Destroyed with its parent: the label must not destroy the handle a second time later,
+        // when it may name some other window.
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        if (self->window_.get() == wnd)
+            (void)self->window_.release();
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    }
     if (!self || !self->window_)
         return ::DefWindowProcW(wnd, msg, wp, lp);
     try {
         return self->handleMessage(msg, wp, lp);
-    } catch (const std::exception&) {
+    } catch (...) {
         VANTREL_ASSERT_FAILED(L"Assertion failure", "link_label");
         return ::DefWindowProcW(wnd, msg, wp, lp);
     }

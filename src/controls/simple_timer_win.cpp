@@ -1,7 +1,6 @@
 #include "controls/simple_timer_win.h"
 
-#include <exception>
-#include <set>
+#include <map>
 
 #include "controls/tray_icon.h"
 #include "platform/handles_win.h"
@@ -9,9 +8,10 @@
 
 namespace vantrel {
 
-// One hidden window per process, made with the first timer and destroyed with the last. It
-// keeps the set of live timers so that a WM_TIMER still queued for a timer that is gone finds
-// nothing instead of a dangling object.
+// One hidden window per process, made with the first timer and destroyed with the last. Each
+// timer runs under a number of its own, never reused while the process lives, so that a WM_TIMER
+// still queued for a timer that is gone finds nothing, not even a new timer that happens to sit
+// at the old one's address.
 class TSimpleTimerHandler {
   public:
     static TSimpleTimerHandler& acquire() {
@@ -29,8 +29,14 @@ class TSimpleTimerHandler {
     static TSimpleTimerHandler* instance() noexcept { return instance_; }
 
     HWND window() const noexcept { return window_.get(); }
-    void add(TSimpleTimer* timer) { timers_.insert(timer); }
-    void remove(TSimpleTimer* timer) { timers_.erase(timer); }
+    UINT_PTR add(TSimpleTimer* timer) {
+        UINT_PTR id = nextId_++;
+        while (id == 0 || timers_.count(id))
+            id = nextId_++;
+        timers_[id] = timer;
+        return id;
+    }
+    void remove(UINT_PTR id) { timers_.erase(id); }
     int running = 0;
 
   private:
@@ -48,12 +54,13 @@ class TSimpleTimerHandler {
 
     static LRESULT CALLBACK windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         if (msg == WM_TIMER && instance_) {
-            auto* timer = reinterpret_cast<TSimpleTimer*>(wp);
-            if (instance_->timers_.count(timer)) {
+            auto it = instance_->timers_.find(static_cast<UINT_PTR>(wp));
+            if (it != instance_->timers_.end()) {
                 try {
-                    timer->fire();
-                } catch (const std::exception&) {
+                    it->second->fire();
+                } catch (...) {
                     VANTREL_ASSERT_FAILED(L"Assertion failure", "simple_timer");
+                    return ::DefWindowProcW(wnd, msg, wp, lp);
                 }
             }
             return 0;
@@ -66,12 +73,21 @@ class TSimpleTimerHandler {
     static constexpr wchar_t kClass[] = L"VantrelSimpleTimer";
     static inline TSimpleTimerHandler* instance_ = nullptr;
     WindowHandle window_;
-    std::set<TSimpleTimer*> timers_;
+    std::map<UINT_PTR, TSimpleTimer*> timers_;
+    // Shared by all handler windows of the process: a message left for an earlier window's
+    // timer cannot reach a later one either.
+    static inline UINT_PTR nextId_ = 1;
     int refs_ = 0;
 };
 
 TSimpleTimer::TSimpleTimer() {
-    TSimpleTimerHandler::acquire().add(this);
+    TSimpleTimerHandler& handler = TSimpleTimerHandler::acquire();
+    try {
+        id_ = handler.add(this);
+    } catch (...) {
+        TSimpleTimerHandler::release();
+        throw;
+    }
 }
 
 TSimpleTimer::TSimpleTimer(uint32_t interval, TNotifyEvent onTimer) : TSimpleTimer() {
@@ -82,7 +98,7 @@ TSimpleTimer::TSimpleTimer(uint32_t interval, TNotifyEvent onTimer) : TSimpleTim
 TSimpleTimer::~TSimpleTimer() {
     Stop();
     if (auto* h = TSimpleTimerHandler::instance())
-        h->remove(this);
+        h->remove(id_);
     TSimpleTimerHandler::release();
 }
 
@@ -92,7 +108,7 @@ bool TSimpleTimer::Start() {
     if (running_)
         Stop(false);
     auto* h = TSimpleTimerHandler::instance();
-    if (!h || !::SetTimer(h->window(), reinterpret_cast<UINT_PTR>(this), interval_, nullptr))
+    if (!h || !::SetTimer(h->window(), id_, interval_, nullptr))
         return false;
     enabled_ = true;
     running_ = true;
@@ -104,7 +120,7 @@ void TSimpleTimer::Stop(bool disable) {
     if (disable)
         enabled_ = false;
     auto* h = TSimpleTimerHandler::instance();
-    if (running_ && h && ::KillTimer(h->window(), reinterpret_cast<UINT_PTR>(this))) {
+    if (running_ && h && ::KillTimer(h->window(), id_)) {
         running_ = false;
         --h->running;
     }

@@ -8,7 +8,7 @@
 namespace vantrel {
 
 // A light timer without a window of its own: every timer of the process runs on the one hidden
-// window of TSimpleTimerHandler, with the timer's identity as its id.
+// window of TSimpleTimerHandler, under an id of its own.
 class TSimpleTimer {
   public:
     using TNotifyEvent = std::function<void(TSimpleTimer& sender)>;
@@ -36,11 +36,14 @@ class TSimpleTimer {
 
     // Timers the system is running for this process.
     static int RunningCount() noexcept;
+    // The id the system timer runs under.
+    UINT_PTR Id() const noexcept { return id_; }
 
   private:
     friend class TSimpleTimerHandler;
     void fire();
 
+    UINT_PTR id_ = 0;
     uint32_t interval_ = 1000;
     bool enabled_ = false;
     bool running_ = false;

@@ -3,7 +3,6 @@
 #include <shlwapi.h>
 
 #include <cwchar>
-#include <exception>
 #include <map>
 #include <vector>
 
@@ -67,6 +66,9 @@ class TTrayIconHandler {
         return id;
     }
     void remove(UINT id) { icons_.erase(id); }
+    // The owner of the menu now showing on the handler window (null when none is).
+    void setMenuOwner(HWND owner) noexcept { menuOwner_ = owner; }
+    HWND menuOwner() const noexcept { return menuOwner_; }
 
   private:
     TTrayIconHandler() {
@@ -89,12 +91,19 @@ class TTrayIconHandler {
             if (it != instance_->icons_.end()) {
                 try {
                     it->second->handleNotification(static_cast<uint32_t>(lp));
-                } catch (const std::exception&) {
+                    return 0;
+                } catch (...) {
                     VANTREL_ASSERT_FAILED(L"Assertion failure", "tray_icon");
+                    return ::DefWindowProcW(wnd, msg, wp, lp);
                 }
             }
             return 0;
         }
+        // The menu shown on this window belongs to the icon's owner: let it set up the items
+        // before they show, and follow the selection.
+        if ((msg == WM_INITMENUPOPUP || msg == WM_UNINITMENUPOPUP || msg == WM_MENUSELECT) && instance_ &&
+            instance_->menuOwner_ && ::IsWindow(instance_->menuOwner_))
+            return ::SendMessageW(instance_->menuOwner_, msg, wp, lp);
         if (IsHandlerGuardedMessage(msg))
             return 1;
         return ::DefWindowProcW(wnd, msg, wp, lp);
@@ -104,8 +113,35 @@ class TTrayIconHandler {
     static inline TTrayIconHandler* instance_ = nullptr;
     WindowHandle window_;
     std::map<UINT, TTrayIcon*> icons_;
+    HWND menuOwner_ = nullptr;
     UINT nextId_ = 1;
     int refs_ = 0;
+};
+
+// One reference to the handler and one entry in its table, given back however the icon's
+// construction or destruction ends.
+class TTrayIcon::HandlerRef {
+  public:
+    explicit HandlerRef(TTrayIcon* icon) : handler_(TTrayIconHandler::acquire()) {
+        try {
+            id_ = handler_.add(icon);
+        } catch (...) {
+            TTrayIconHandler::release();
+            throw;
+        }
+    }
+    HandlerRef(const HandlerRef&) = delete;
+    HandlerRef& operator=(const HandlerRef&) = delete;
+    ~HandlerRef() {
+        handler_.remove(id_);
+        TTrayIconHandler::release();
+    }
+    TTrayIconHandler& handler() const noexcept { return handler_; }
+    UINT id() const noexcept { return id_; }
+
+  private:
+    TTrayIconHandler& handler_;
+    UINT id_ = 0;
 };
 
 // The click logic's timer on a simple timer.
@@ -130,7 +166,8 @@ UINT TTrayIcon::TaskbarCreatedMessage() noexcept {
 
 TTrayIcon::TTrayIcon(HWND owner)
     : owner_(owner),
-      handler_(TTrayIconHandler::acquire()),
+      handlerRef_(std::make_unique<HandlerRef>(this)),
+      handler_(handlerRef_->handler()),
       cycleTimer_(0, [this](TSimpleTimer&) { cycleTick(); }),
       clickTimer_(1000, nullptr),
       enterExitTimer_(kEnterExitInterval, [this](TSimpleTimer&) { logic_->enterExitTick(); }) {
@@ -140,7 +177,7 @@ TTrayIcon::TTrayIcon(HWND owner)
     clickTimer_.SetOnTimer([this](TSimpleTimer&) { logic_->clickTimerFired(); });
     record_.cbSize = kRecordSize;
     record_.hWnd = handler_.window();
-    record_.uID = handler_.add(this);
+    record_.uID = handlerRef_->id();
     record_.uFlags = kTrayRecordFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
     TaskbarCreatedMessage();
@@ -150,14 +187,16 @@ TTrayIcon::TTrayIcon(HWND owner)
 }
 
 TTrayIcon::~TTrayIcon() {
+    // A menu loop still running below us on this thread must see that the icon is gone.
+    alive_.reset();
+    if (handler_.menuOwner() == owner_)
+        handler_.setMenuOwner(nullptr);
     HideIcon();
     cycleTimer_.Stop();
     clickTimer_.Stop();
     enterExitTimer_.Stop();
     if (subclassed_)
         ::RemoveWindowSubclass(owner_, &TTrayIcon::ownerProc, reinterpret_cast<UINT_PTR>(this));
-    handler_.remove(record_.uID);
-    TTrayIconHandler::release();
 }
 
 bool TTrayIcon::Loaded() {
@@ -173,10 +212,14 @@ bool TTrayIcon::Loaded() {
         ShowIcon();
     SetCycleIcons(cycleIcons_);
     SetWantEnterExitEvents(wantEnterExit_);
+    sendVersion();
+    return show;
+}
+
+bool TTrayIcon::sendVersion() {
     NOTIFYICONDATAW version = record_;
     version.uVersion = NotifyStyle == TTrayNotifyStyle::Version3 ? NOTIFYICON_VERSION : 0;
-    ::Shell_NotifyIconW(NIM_SETVERSION, &version);
-    return show;
+    return ::Shell_NotifyIconW(NIM_SETVERSION, &version) != FALSE;
 }
 
 bool TTrayIcon::notifyShell(DWORD operation) {
@@ -187,7 +230,12 @@ bool TTrayIcon::notifyShell(DWORD operation) {
 
 bool TTrayIcon::ShowIcon() {
     iconVisible_ = true;
-    return notifyShell(NIM_ADD);
+    if (!notifyShell(NIM_ADD))
+        return false;
+    // The shell forgets the version with the icon (a re-created taskbar too).
+    if (NotifyStyle == TTrayNotifyStyle::Version3)
+        sendVersion();
+    return true;
 }
 
 bool TTrayIcon::HideIcon() {
@@ -413,15 +461,27 @@ void TTrayIcon::popupMenuAtCursor() {
     if (!popupMenu_)
         return;
     HWND wnd = handler_.window();
+    // Messages dispatched below (the pending ones, then the menu's own loop) may destroy this
+    // icon; nothing of it is touched once that happened.
+    const std::weak_ptr<bool> alive = alive_;
     // The menu closes on a click elsewhere only while its window is in front.
     ::SetForegroundWindow(wnd);
     if (auto quit = dispatchPendingMessages())
         ::PostQuitMessage(*quit);
-    const UINT command = static_cast<UINT>(::TrackPopupMenuEx(
-        popupMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, pt.x, pt.y, wnd, nullptr));
-    ::PostMessageW(owner_ ? owner_ : wnd, WM_NULL, 0, 0);
-    if (command && owner_)
-        ::SendMessageW(owner_, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    if (alive.expired())
+        return;
+    HMENU menu = popupMenu_;
+    HWND owner = owner_;
+    // The menu tells its window (the handler's) about itself, which passes that on to the owner.
+    handler_.setMenuOwner(owner);
+    const UINT command = static_cast<UINT>(
+        ::TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, wnd, nullptr));
+    if (alive.expired())
+        return;
+    handler_.setMenuOwner(nullptr);
+    ::PostMessageW(owner ? owner : wnd, WM_NULL, 0, 0);
+    if (command && owner)
+        ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void TTrayIcon::runDefaultMenuItem() {
@@ -444,7 +504,7 @@ LRESULT CALLBACK
 TTrayIcon::ownerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) noexcept {
     try {
         return reinterpret_cast<TTrayIcon*>(data)->ownerMessage(wnd, msg, wp, lp);
-    } catch (const std::exception&) {
+    } catch (...) {
         VANTREL_ASSERT_FAILED(L"Assertion failure", "tray_icon");
         return ::DefSubclassProc(wnd, msg, wp, lp);
     }

@@ -91,8 +91,10 @@ class TTrayIcon : private TrayNotificationTarget {
   private:
     friend class TTrayIconHandler;
     class ClickTimer;
+    class HandlerRef;
 
     bool notifyShell(DWORD operation);
+    bool sendVersion();
     void minimizeToTrayStep();
     void cycleTick();
     void handleNotification(uint32_t event) { logic_->notify(event); }
@@ -124,7 +126,10 @@ class TTrayIcon : private TrayNotificationTarget {
     void runDefaultMenuItem() override;
 
     HWND owner_;
+    std::unique_ptr<HandlerRef> handlerRef_;
     TTrayIconHandler& handler_;
+    // Expires when the icon is destroyed, for code that dispatches messages.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     NOTIFYICONDATAW record_{};
     std::wstring hint_;
     bool showHint_ = true;

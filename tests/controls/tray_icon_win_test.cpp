@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "controls/simple_timer_win.h"
 #include "controls/system_win_support.h"
 #include "support/screenshot.h"
+#include "support/trace_capture.h"
 
 namespace vantrel {
 namespace {
@@ -69,9 +73,15 @@ struct Owner {
     static LRESULT CALLBACK proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
         if (m == WM_COMMAND)
             commands().push_back(LOWORD(wp));
+        if (m == WM_INITMENUPOPUP || m == WM_UNINITMENUPOPUP || m == WM_MENUSELECT)
+            menuMessages().push_back(m);
         return ::DefWindowProcW(w, m, wp, lp);
     }
     static std::vector<UINT>& commands() {
+        static std::vector<UINT> c;
+        return c;
+    }
+    static std::vector<UINT>& menuMessages() {
         static std::vector<UINT> c;
         return c;
     }
@@ -84,6 +94,7 @@ struct Owner {
         window.reset(::CreateWindowExW(0, wc.lpszClassName, L"Tray owner", WS_OVERLAPPEDWINDOW, 100, 100, 300,
                                        200, nullptr, nullptr, wc.hInstance, nullptr));
         commands().clear();
+        menuMessages().clear();
     }
     WindowHandle window;
 };
@@ -256,6 +267,82 @@ TEST(TrayIconWinTest, MainWindowToTheTrayAndBack) {
     EXPECT_FALSE(::IsIconic(wnd));
 }
 
+// Closes whatever menu is open, each time the timer comes round (also run while the menu loop
+// dispatches); a callback may first destroy an icon.
+struct MenuCloser {
+    static std::unique_ptr<TTrayIcon>*& victim() {
+        static std::unique_ptr<TTrayIcon>* v = nullptr;
+        return v;
+    }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (victim() && *victim())
+            victim()->reset();
+        ::EndMenu();
+    }
+    MenuCloser() : id(::SetTimer(nullptr, 0, 300, &MenuCloser::tick)) {}
+    ~MenuCloser() {
+        ::KillTimer(nullptr, id);
+        victim() = nullptr;
+    }
+    UINT_PTR id;
+};
+
+TEST(TrayIconWinTest, MenuTellsTheOwnerAndSurvivesTheIconGoingAway) {
+    Owner owner;
+    HMENU menu = ::CreatePopupMenu();
+    ::AppendMenuW(menu, MF_STRING, 101, L"&Vantrel");
+    auto tray = std::make_unique<TTrayIcon>(owner.window.get());
+    tray->SetPopupMenu(menu);
+    tray->Loaded();
+    const HWND handler = tray->IconRecord().hWnd;
+    const UINT id = tray->IconRecord().uID;
+    {
+        // The owner sets the items up before the menu shows.
+        MenuCloser closer;
+        ::SendMessageW(handler, kTrayCallbackMessage, id, WM_RBUTTONDOWN);
+    }
+    EXPECT_NE(std::find(Owner::menuMessages().begin(), Owner::menuMessages().end(), UINT(WM_INITMENUPOPUP)),
+              Owner::menuMessages().end());
+    EXPECT_TRUE(Owner::commands().empty());
+
+    // The owner closes (and so the icon goes) while the menu is up: the menu returns to an icon
+    // that no longer exists and must leave it alone.
+    {
+        MenuCloser closer;
+        MenuCloser::victim() = &tray;
+        ::SendMessageW(handler, kTrayCallbackMessage, id, WM_RBUTTONDOWN);
+    }
+    EXPECT_EQ(tray, nullptr);
+    EXPECT_TRUE(Owner::commands().empty());
+    ::DestroyMenu(menu);
+}
+
+TEST(SimpleTimerWinTest, AStaleTickFindsNoNewTimerAtTheSameAddressAndAThrowingHandlerIsContained) {
+    TSimpleTimer keeper;  // keeps the hidden window across the swap
+    HWND window = ::FindWindowExW(HWND_MESSAGE, nullptr, L"VantrelSimpleTimer", nullptr);
+    ASSERT_NE(window, nullptr);
+    alignas(TSimpleTimer) unsigned char storage[sizeof(TSimpleTimer)];
+    int oldTicks = 0, newTicks = 0;
+    auto* old = new (storage) TSimpleTimer(1000, [&](TSimpleTimer&) { ++oldTicks; });
+    const UINT_PTR oldId = old->Id();
+    old->~TSimpleTimer();
+    auto* fresh = new (storage) TSimpleTimer(1000, [&](TSimpleTimer&) { ++newTicks; });
+    EXPECT_EQ(static_cast<void*>(fresh), static_cast<void*>(storage));
+    EXPECT_NE(fresh->Id(), oldId);
+    ::SendMessageW(window, WM_TIMER, oldId, 0);  // queued for the old timer before it went
+    EXPECT_EQ(newTicks, 0);
+    EXPECT_EQ(oldTicks, 0);
+    ::SendMessageW(window, WM_TIMER, fresh->Id(), 0);
+    EXPECT_EQ(newTicks, 1);
+
+    // Anything a handler throws stops at the window procedure and is logged.
+    test::TraceCapture trace;
+    fresh->SetOnTimer([](TSimpleTimer&) { throw 42; });
+    ::SendMessageW(window, WM_TIMER, fresh->Id(), 0);
+    EXPECT_EQ(trace.units(), std::vector<std::string>{"simple_timer"});
+    fresh->~TSimpleTimer();
+}
+
 TEST(SimpleTimerWinTest, StartStopIntervalAndAutoDisable) {
     const int before = TSimpleTimer::RunningCount();
     int ticks = 0;
@@ -340,6 +427,18 @@ TEST(AutoURLLabelWinTest, HandCursorAndOpeningTheLink) {
     pumpFor(1500);
     EXPECT_EQ(::GetFileAttributesW(mark.c_str()), INVALID_FILE_ATTRIBUTES);
     ::DeleteFileW(script.c_str());
+}
+
+TEST(AutoURLLabelWinTest, DestroyedWithItsParentItLetsTheHandleGo) {
+    Owner owner;
+    auto label = std::make_unique<TAutoURLLabel>(owner.window.get(), 10, 10);
+    label->SetCaption(L"Support");
+    ASSERT_NE(label->Handle(), nullptr);
+    owner.window.reset();
+    EXPECT_EQ(label->Handle(), nullptr);
+    label->SetCaption(L"Later");  // no window: only the text changes
+    EXPECT_EQ(label->Caption(), L"Later");
+    label.reset();
 }
 
 }  // namespace
