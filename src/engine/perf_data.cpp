@@ -18,6 +18,8 @@ class BlockReader {
   public:
     BlockReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
+    size_t size() const noexcept { return size_; }
+
     bool has(size_t offset, size_t length) const noexcept {
         return offset <= size_ && length <= size_ - offset;
     }
@@ -67,26 +69,38 @@ void parseObject(const BlockReader& r, size_t object, PerfObjectData& out) {
     auto numCounters = r.u32(object + kObjectNumCounters);
     if (!numInstances || !numCounters || int32_t(*numInstances) <= 0)
         return;
+    // No count can exceed what the block physically holds, whatever the header claims.
+    const size_t counterCount = std::min<size_t>(*numCounters, r.size() / kCounterDefinitionSize);
+    const size_t instanceCount = std::min<size_t>(*numInstances, r.size() / (kInstanceSize + 4));
     // The counter definitions, read once for all instances.
     std::vector<std::pair<uint32_t, uint32_t>> definitions;  // name index, offset in the block
     auto definition = advance(object, r.u32(object + kObjectHeaderLength));
-    for (uint32_t i = 0; i < *numCounters; ++i) {
+    for (size_t i = 0; i < counterCount; ++i) {
         if (!definition)
             return;
         auto nameIndex = r.u32(*definition + kCounterNameTitleIndex);
         auto offset = r.u32(*definition + kCounterOffset);
-        if (!nameIndex || !offset)
+        auto length = r.u32(*definition + kCounterByteLength);
+        // A definition shorter than the structure would never move on (zero) or overlap itself.
+        if (!nameIndex || !offset || !length || *length < kCounterDefinitionSize)
             return;
         definitions.emplace_back(*nameIndex, *offset);
-        definition = advance(*definition, r.u32(*definition + kCounterByteLength));
+        definition = advance(*definition, length);
     }
     auto instance = advance(object, r.u32(object + kObjectDefinitionLength));
-    for (uint32_t i = 0; i < *numInstances; ++i) {
+    for (size_t i = 0; i < instanceCount; ++i) {
         if (!instance)
             return;
         auto nameAt = advance(*instance, r.u32(*instance + kInstanceNameOffset));
-        auto counterBlock = advance(*instance, r.u32(*instance + kInstanceByteLength));
+        auto instanceLength = r.u32(*instance + kInstanceByteLength);
+        if (!instanceLength || *instanceLength < kInstanceSize)
+            return;
+        auto counterBlock = advance(*instance, instanceLength);
         if (!nameAt || !counterBlock)
+            return;
+        // The counter block holds at least its own length field; less would never move on.
+        auto counterBlockLength = r.u32(*counterBlock + kCounterBlockByteLength);
+        if (!counterBlockLength || *counterBlockLength < 4)
             return;
         auto name = r.text(*nameAt);
         if (!name)
@@ -102,7 +116,7 @@ void parseObject(const BlockReader& r, size_t object, PerfObjectData& out) {
             parsed.Counters.push_back({nameIndex, *value});
         }
         out.Instances.push_back(std::move(parsed));
-        instance = advance(*counterBlock, r.u32(*counterBlock + kCounterBlockByteLength));
+        instance = advance(*counterBlock, counterBlockLength);
     }
 }
 

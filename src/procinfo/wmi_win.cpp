@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <oleauto.h>
 #include <wbemdisp.h>
 
@@ -67,7 +70,14 @@ class Variant {
 HRESULT enumerateNext(IEnumVARIANT* enumerator, VARIANT* out, ULONG* fetched) {
     using Fn = HRESULT(WINAPI*)(IEnumVARIANT*, ULONG, VARIANT*, ULONG*);
     static const Fn adsEnumerateNext = [] {
-        HMODULE module = ::LoadLibraryW(L"activeds.dll");  // kept loaded for the process's life
+        // From the system folder only: a bare name would search the program's folder first.
+        wchar_t path[MAX_PATH];
+        const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+        constexpr wchar_t kName[] = L"\\activeds.dll";
+        if (length == 0 || length + std::size(kName) > MAX_PATH)
+            return Fn(nullptr);
+        std::copy(std::begin(kName), std::end(kName), path + length);
+        HMODULE module = ::LoadLibraryW(path);  // kept loaded for the process's life
         return module ? reinterpret_cast<Fn>(
                             reinterpret_cast<void*>(::GetProcAddress(module, "ADsEnumerateNext")))
                       : nullptr;

@@ -117,6 +117,54 @@ TEST(PerfDataTest, BrokenBlocksNeverReadOutsideTheBuffer) {
     EXPECT_TRUE(ParsePerfData(bad.data(), bad.size(), 238).Instances.empty());
 }
 
+void put32(std::vector<uint8_t>& block, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        block[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+TEST(PerfDataTest, LengthsTooShortToMoveOnAreRejectedAndCountsCapped) {
+    using namespace perf_layout;
+    // One object, one definition, one instance named "a" (name padded to 8 bytes).
+    PerfObjectSpec o{238, {{240, 8}}, {{L"a", {{8, 1}}}}};
+    const auto good = PerfBlockBuilder().build(1, {o});
+    const size_t object = kBlockSize;
+    const size_t definition = object + kObjectSize;
+    const size_t instance = definition + kCounterDefinitionSize;
+    const size_t counterBlock = instance + kInstanceSize + 8;
+    ASSERT_EQ(ParsePerfData(good.data(), good.size(), 238).Instances.size(), 1u);
+
+    struct Case {
+        const char* what;
+        size_t at;
+        uint32_t value;
+    };
+    const Case cases[] = {
+        {"definition length 0", definition + kCounterByteLength, 0},
+        {"definition shorter than its structure", definition + kCounterByteLength, 4},
+        {"instance length 0", instance + kInstanceByteLength, 0},
+        {"instance shorter than its structure", instance + kInstanceByteLength, 8},
+        {"counter block length 0", counterBlock + kCounterBlockByteLength, 0},
+        {"counter block shorter than its length field", counterBlock + kCounterBlockByteLength, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto bad = good;
+        put32(bad, c.at, c.value);
+        // Huge counts: a length that never moves on would revisit the same bytes that often.
+        put32(bad, object + kObjectNumCounters, 100000);
+        put32(bad, object + kObjectNumInstances, 100000);
+        PerfObjectData data = ParsePerfData(bad.data(), bad.size(), 238);
+        EXPECT_TRUE(data.Instances.empty());
+    }
+
+    // Counts far beyond the block with sound lengths: parsing stops at the block's end.
+    auto huge = good;
+    put32(huge, object + kObjectNumInstances, 0x7FFFFFFF);
+    PerfObjectData data = ParsePerfData(huge.data(), huge.size(), 238);
+    ASSERT_EQ(data.Instances.size(), 1u);
+    EXPECT_EQ(data.Instances[0].Counters.size(), 1u);
+}
+
 TEST(PerfDataTest, ReadGrowsTheBufferWhileTheKeyAsksForMore) {
     std::vector<uint8_t> big(65536 + 3000, 0);
     auto block = processorBlock();
