@@ -10,8 +10,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr double kUnknownLoad = std::numeric_limits<double>::quiet_NaN();
-
 std::wstring textOf(const WmiValue& v) {
     if (auto s = std::get_if<std::wstring>(&v))
         return *s;
@@ -109,6 +107,8 @@ void TProcessInfos::RefreshFromService() {
         services_ = locator_.connectServer(kWmiNamespace);
     services_->execQuery(ProcessQueryText(), [this](const std::vector<WmiProperty>& properties) {
         TProcessInfo& info = Add();
+        // An object without the property has no measured load: it must not pass as idle.
+        info.PercentProcessorTime = kUnknownLoad;
         for (const auto& [name, value] : properties) {
             if (name == L"Name")
                 info.Name = textOf(value);
@@ -143,7 +143,10 @@ void TProcessInfos::RefreshFromProcessTable() {
         }
         return std::optional<ProcessTimes>();
     };
+    // Each time is read right after its samples, so that the window is the one the busy times
+    // cover, however long opening the processes takes.
     auto firstTable = processes_.allProcessTimes();
+    uint64_t t1 = clock_.now100ns();
     std::vector<Sample> samples;
     samples.reserve(ids->size());
     for (uint32_t id : *ids) {
@@ -151,25 +154,37 @@ void TProcessInfos::RefreshFromProcessTable() {
         std::optional<ProcessTimes> times;
         if (firstTable)
             times = table(*firstTable, id);
-        else if (process)
-            times = process->times();
         samples.push_back({id, std::move(process), times});
     }
-    const uint64_t t1 = clock_.now100ns();
+    if (!firstTable) {
+        for (Sample& s : samples) {
+            if (s.process)
+                s.first = s.process->times();
+        }
+        t1 = clock_.now100ns();
+    }
     clock_.sleep(kLoadSampleMs);
-    auto secondTable = firstTable ? processes_.allProcessTimes() : std::nullopt;
+    std::vector<std::optional<ProcessTimes>> seconds(samples.size());
+    if (firstTable) {
+        if (auto secondTable = processes_.allProcessTimes()) {
+            for (size_t i = 0; i < samples.size(); ++i)
+                seconds[i] = table(*secondTable, samples[i].id);
+        }
+    } else {
+        for (size_t i = 0; i < samples.size(); ++i) {
+            if (samples[i].process)
+                seconds[i] = samples[i].process->times();
+        }
+    }
     const uint64_t t2 = clock_.now100ns();
     const uint64_t elapsed = t2 - t1;
 
-    for (Sample& s : samples) {
+    for (size_t i = 0; i < samples.size(); ++i) {
+        Sample& s = samples[i];
+        const std::optional<ProcessTimes>& second = seconds[i];
         TProcessInfo& info = Add();
         info.ProcessId = int32_t(s.id);
         info.PercentProcessorTime = kUnknownLoad;
-        std::optional<ProcessTimes> second;
-        if (secondTable)
-            second = table(*secondTable, s.id);
-        else if (s.process && !firstTable)
-            second = s.process->times();
         if (s.first && second && elapsed > 0 && second->CreationTime == s.first->CreationTime &&
             second->BusyTime >= s.first->BusyTime) {
             // Whole percent of one processor, as the service's formatted counter gives it.

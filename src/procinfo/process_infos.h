@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,5 +81,7 @@ std::wstring ProcessQueryText();
 inline constexpr const wchar_t* kWmiNamespace = L"root\\cimv2";
 // How far apart the two samples of the process table are taken.
 inline constexpr uint32_t kLoadSampleMs = 500;
+// The load of a process that could not be measured; never equal to 0, so never idle.
+inline constexpr double kUnknownLoad = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace vantrel

@@ -113,21 +113,26 @@ TEST_F(ProcessInfosTest, PropertiesMatchCaseSensitivelyAndTextValuesAreConverted
 }
 
 TEST_F(ProcessInfosTest, IdleOnlyTrimsExactlyTheProcessesAtZeroLoad) {
-    processes.entries = {{20}, {24}, {28}, {32}};
+    processes.entries = {{20}, {24}, {28}, {32}, {36}};
     locator.objects = {processObject(L"idle", int64_t(0), int64_t(0)),  // id 0 cannot be opened
-                       processObject(L"a", int64_t(20), 0.0), processObject(L"b", int64_t(24), 1.0),
+                       processObject(L"a", int64_t(20), 0.0),
+                       processObject(L"b", int64_t(24), 1.0),
                        processObject(L"c", int64_t(28), std::monostate{}),  // no load: not idle
-                       processObject(L"d", std::wstring(L"32"), std::wstring(L"0"))};
+                       processObject(L"d", std::wstring(L"32"), std::wstring(L"0")),
+                       // No load property at all: not idle either.
+                       {{L"Name", std::wstring(L"e")}, {L"IDProcess", int64_t(36)}}};
     TProcessInfos infos(processes, locator, clock);
     infos.Refresh();
+    ASSERT_EQ(infos.Count(), 6);
+    EXPECT_TRUE(std::isnan(infos.ProcessInfoGet(5).PercentProcessorTime));
     EXPECT_EQ(infos.EmptyWorkingSets(true), 2);
     EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{20, 32}));
     processes.trimmed.clear();
     processes.opens.clear();
-    EXPECT_EQ(infos.EmptyWorkingSets(false), 4);
-    EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{20, 24, 28, 32}));
+    EXPECT_EQ(infos.EmptyWorkingSets(false), 5);
+    EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{20, 24, 28, 32, 36}));
     // Every record is tried, id 0 too (it cannot be opened); with all access rights.
-    ASSERT_EQ(processes.opens.size(), 5u);
+    ASSERT_EQ(processes.opens.size(), 6u);
     for (const auto& open : processes.opens)
         EXPECT_EQ(open.second, 0x1FFFFFu);
 }
@@ -215,6 +220,36 @@ TEST_F(ProcessInfosTest, TheTimesTableIsUsedWhereTheSystemHasIt) {
     EXPECT_EQ(infos.ProcessInfoGet(3).PercentProcessorTime, 0.0);
     EXPECT_EQ(infos.EmptyWorkingSets(true), 1);
     EXPECT_EQ(processes.trimmed, std::vector<uint32_t>{20});
+}
+
+// Every call takes time: the window the load is divided by must be the one between each
+// process's two samples, not one that leaves out opening the processes or the second samples.
+TEST_F(ProcessInfosTest, TheSampleWindowIsTheOneTheBusyTimesCover) {
+    for (bool timesTable : {false, true}) {
+        SCOPED_TRACE(timesTable ? "times table" : "per process");
+        FakeProcessSystem system;
+        FakeClock sampleClock;
+        system.clockNow = &sampleClock.now;
+        system.callCost = 100000;  // 10 ms
+        system.timesTable = timesTable;
+        FakeProcessEntry quarter{20, L"quarter.exe", L"", 4096};
+        quarter.share = 0.25;
+        FakeProcessEntry idle{24, L"idle.exe", L"", 4096};
+        idle.share = 0;
+        FakeProcessEntry half{28, L"half.exe", L"", 4096};
+        half.share = 0.5;
+        FakeProcessEntry quarter2{32, L"other.exe", L"", 4096};
+        quarter2.share = 0.25;
+        system.entries = {quarter, idle, half, quarter2};
+        locator.refuses = true;
+        TProcessInfos infos(system, locator, sampleClock);
+        infos.Refresh();
+        ASSERT_EQ(infos.Count(), 4);
+        EXPECT_EQ(infos.ProcessInfoGet(0).PercentProcessorTime, 25.0);
+        EXPECT_EQ(infos.ProcessInfoGet(1).PercentProcessorTime, 0.0);
+        EXPECT_EQ(infos.ProcessInfoGet(2).PercentProcessorTime, 50.0);
+        EXPECT_EQ(infos.ProcessInfoGet(3).PercentProcessorTime, 25.0);
+    }
 }
 
 TEST_F(ProcessInfosTest, RefreshFailsOnlyWhenNeitherSourceAnswers) {
