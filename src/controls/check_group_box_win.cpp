@@ -1,7 +1,5 @@
 #include "controls/check_group_box_win.h"
 
-#include <exception>
-
 #include "controls/dpi.h"
 #include "controls/dpi_win.h"
 #include "platform/trace_log.h"
@@ -30,8 +28,9 @@ HWND CheckGroupBoxWindow::create(HWND parent, int x, int y, int width, int heigh
         return ::RegisterClassExW(&wc) != 0;
     }();
     (void)registered;
-    HWND w = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                               x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    HWND w = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"",
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, width, height,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                ::GetModuleHandleW(nullptr), this);
     if (!w)
         return nullptr;
@@ -163,7 +162,15 @@ LRESULT CheckGroupBoxWindow::handleMessage(UINT message, WPARAM wParam, LPARAM l
         case WM_NOTIFY:
         case WM_HSCROLL:
         case WM_VSCROLL:
-            return ::SendMessageW(::GetParent(w), message, wParam, lParam);
+        // The form colours and owner-draws the controls inside as it does its own.
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM:
+            if (HWND parent = ::GetParent(w))
+                return ::SendMessageW(parent, message, wParam, lParam);
+            break;
         case WM_ENABLE:
             onEnable(wParam != FALSE);
             return 0;
