@@ -6,9 +6,8 @@
 namespace vantrel::controls {
 
 // Each window repaints when its model's setter says so, and no more.
-class IndicatorWindow : public DrawnWindow {
+class IndicatorWindow : public ModelWindow<TIndicator> {
   public:
-    TIndicator& model() { return model_; }
     void setPosition(int v) {
         if (model_.setPosition(v))
             repaint();
@@ -16,33 +15,21 @@ class IndicatorWindow : public DrawnWindow {
 
   protected:
     void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
-
-  private:
-    TIndicator model_;
 };
 
-class RLedWindow : public DrawnWindow {
+class RLedWindow : public ModelWindow<TRLed> {
   public:
-    TRLed& model() { return model_; }
     void setPosition(int v) {
         if (model_.setPosition(v))
             repaint();
     }
     void setOrientation(TRLedOrientation o);
-
-  protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
-    void resized(int width, int height) override { model_.resize(width, height); }
-
-  private:
-    TRLed model_;
-};
-
-class OrvelProgressBarWindow : public DrawnWindow {
-  public:
-    TOrvelProgressBar& model() { return model_; }
-    void setPosition(int v) {
-        if (model_.setPosition(v))
+    // As the base's, and the window takes the model's size (an orientation change swaps sides).
+    template <class F>
+    void change(F f) {
+        const bool wanted = applyChange(model_, f);
+        followModelSize();
+        if (wanted)
             repaint();
     }
 
@@ -51,12 +38,11 @@ class OrvelProgressBarWindow : public DrawnWindow {
     void resized(int width, int height) override { model_.resize(width, height); }
 
   private:
-    TOrvelProgressBar model_;
+    void followModelSize();
 };
 
-class GProgressWindow : public DrawnWindow {
+class OrvelProgressBarWindow : public ModelWindow<TOrvelProgressBar> {
   public:
-    TGProgress& model() { return model_; }
     void setPosition(int v) {
         if (model_.setPosition(v))
             repaint();
@@ -64,14 +50,22 @@ class GProgressWindow : public DrawnWindow {
 
   protected:
     void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
-
-  private:
-    TGProgress model_;
+    void resized(int width, int height) override { model_.resize(width, height); }
 };
 
-class GaugeWindow : public DrawnWindow {
+class GProgressWindow : public ModelWindow<TGProgress> {
   public:
-    TGauge& model() { return model_; }
+    void setPosition(int v) {
+        if (model_.setPosition(v))
+            repaint();
+    }
+
+  protected:
+    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+};
+
+class GaugeWindow : public ModelWindow<TGauge> {
+  public:
     void setProgress(int v) {
         if (model_.setProgress(v))
             repaint();
@@ -79,9 +73,6 @@ class GaugeWindow : public DrawnWindow {
 
   protected:
     void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
-
-  private:
-    TGauge model_;
 };
 
 }  // namespace vantrel::controls

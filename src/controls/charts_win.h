@@ -8,11 +8,17 @@
 namespace vantrel::controls {
 
 // The scope keeps its picture in the back buffer: a tick draws two columns and scrolls the rest.
-class ScopeWindow : public DrawnWindow {
+class ScopeWindow : public ModelWindow<TScope> {
   public:
     ~ScopeWindow() override;
-    TScope& model() { return model_; }
     std::function<void()> OnUpdate;
+    // As the base's, and the sampling timer follows the new interval and state.
+    template <class F>
+    void change(F f) {
+        const bool wanted = applyChange(model_, f);
+        restartTimer();
+        clearIf(wanted);
+    }
 
     void setBaseline1(int v) { clearIf(model_.setBaseline1(v)); }
     void setBaseline2(int v) { clearIf(model_.setBaseline2(v)); }
@@ -32,13 +38,10 @@ class ScopeWindow : public DrawnWindow {
   private:
     void clearIf(bool wanted);
     void restartTimer();
-
-    TScope model_;
 };
 
-class TrendWindow : public DrawnWindow {
+class TrendWindow : public ModelWindow<TTamselTrend> {
   public:
-    TTamselTrend& model() { return model_; }
     void addValue(int v) {
         model_.addValue(v);
         repaint();
@@ -46,9 +49,6 @@ class TrendWindow : public DrawnWindow {
 
   protected:
     void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
-
-  private:
-    TTamselTrend model_;
 };
 
 }  // namespace vantrel::controls

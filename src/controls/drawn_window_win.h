@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <type_traits>
 
 #include "controls/canvas_gdi_win.h"
 
@@ -34,6 +35,17 @@ class DrawnWindow {
     virtual bool keepsPicture() const { return false; }
     virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     GdiCanvas& buffer() { return *buffer_; }
+    // Applies f to a model; true when a repaint is wanted: what f returns, or always when it
+    // returns nothing (a model whose properties are plain fields cannot tell).
+    template <class Model, class F>
+    static bool applyChange(Model& model, F& f) {
+        if constexpr (std::is_void_v<std::invoke_result_t<F&, Model&>>) {
+            f(model);
+            return true;
+        } else {
+            return static_cast<bool>(f(model));
+        }
+    }
 
   private:
     static void registerClass();
@@ -41,6 +53,24 @@ class DrawnWindow {
 
     WindowHandle window_;
     std::unique_ptr<GdiCanvas> buffer_;
+};
+
+// A drawn control showing one model. The model is read through model(); it is changed only
+// through change(), which repaints when the model's setter asks for it, so that no change is
+// left unseen on screen.
+template <class Model>
+class ModelWindow : public DrawnWindow {
+  public:
+    const Model& model() const { return model_; }
+    // f(Model&) sets properties and returns whether a repaint is wanted (or nothing: repaint).
+    template <class F>
+    void change(F f) {
+        if (applyChange(model_, f))
+            repaint();
+    }
+
+  protected:
+    Model model_;
 };
 
 }  // namespace vantrel::controls

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/trace_log.h"
+
 namespace vantrel::controls {
 
 namespace {
@@ -10,8 +12,11 @@ constexpr DWORD kMarqueeStyle = 0x08;  // PBS_MARQUEE
 }  // namespace
 
 DProgressBarWindow::~DProgressBarWindow() {
-    if (window_ && ::IsWindow(window_))
+    if (window_ && ::IsWindow(window_)) {
         ::KillTimer(window_, kMarqueeTimer);
+        if (subclassed_)
+            ::RemoveWindowSubclass(window_, &DProgressBarWindow::subclassProc, 0);
+    }
 }
 
 HWND DProgressBarWindow::create(HWND parent, int x, int y, int width, int height) {
@@ -23,6 +28,10 @@ HWND DProgressBarWindow::create(HWND parent, int x, int y, int width, int height
     window_ = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | kMarqueeStyle, x, y, width,
                                 height, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     model_ = std::make_unique<TDProgressBar>(*this, extended);
+    // The marquee timer arrives as the bar's WM_TIMER and goes through the model.
+    if (window_)
+        subclassed_ = ::SetWindowSubclass(window_, &DProgressBarWindow::subclassProc, 0,
+                                          reinterpret_cast<DWORD_PTR>(this)) != FALSE;
     return window_;
 }
 
@@ -47,7 +56,7 @@ void DProgressBarWindow::setStep(int step) {
 
 void DProgressBarWindow::startTimer(int ms) {
     if (window_)
-        ::SetTimer(window_, kMarqueeTimer, UINT(ms), &DProgressBarWindow::timerProc);
+        ::SetTimer(window_, kMarqueeTimer, UINT(ms), nullptr);
 }
 
 void DProgressBarWindow::stopTimer() {
@@ -55,9 +64,30 @@ void DProgressBarWindow::stopTimer() {
         ::KillTimer(window_, kMarqueeTimer);
 }
 
-void CALLBACK DProgressBarWindow::timerProc(HWND window, UINT, UINT_PTR, DWORD) noexcept {
-    // Each tick sends position 100, which moves the marquee on.
-    ::SendMessageW(window, PBM_SETPOS, 100, 0);
+LRESULT CALLBACK DProgressBarWindow::subclassProc(HWND window,
+                                                  UINT message,
+                                                  WPARAM wParam,
+                                                  LPARAM lParam,
+                                                  UINT_PTR,
+                                                  DWORD_PTR data) noexcept {
+    auto* self = reinterpret_cast<DProgressBarWindow*>(data);
+    if (message == WM_TIMER && wParam == kMarqueeTimer) {
+        try {
+            // The model moves the marquee on only while it is animating.
+            if (self->model_)
+                self->model_->tick();
+            return 0;
+        } catch (...) {
+            VANTREL_ASSERT_FAILED(L"Assertion failure", "panels");
+        }
+    } else if (message == WM_NCDESTROY) {
+        // Destroyed with its parent: the object keeps no handle that may later name another window.
+        ::RemoveWindowSubclass(window, &DProgressBarWindow::subclassProc, 0);
+        ::KillTimer(window, kMarqueeTimer);
+        self->window_ = nullptr;
+        self->subclassed_ = false;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 }  // namespace vantrel::controls

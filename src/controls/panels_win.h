@@ -5,23 +5,20 @@
 
 namespace vantrel::controls {
 
-class ShaderWindow : public DrawnWindow {
-  public:
-    TTvShader& model() { return model_; }
-
+// Its properties are plain fields: every change repaints.
+class ShaderWindow : public ModelWindow<TTvShader> {
   protected:
     void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
-
-  private:
-    TTvShader model_;
 };
 
+// Not a ModelWindow: its model is built on the picture source, which must exist first.
 class HeaderWindow : public DrawnWindow {
   public:
     HeaderWindow() : model_(source_) {}
-    TTvHeader& model() { return model_; }
-    void update(bool repaintWanted) {
-        if (repaintWanted)
+    const TTvHeader& model() const { return model_; }
+    template <class F>
+    void change(F f) {
+        if (applyChange(model_, f))
             repaint();
     }
 
@@ -44,7 +41,13 @@ class DProgressBarWindow : public ProgressBarDriver {
     // Width and height in pixels; a height of 0 takes the system's scroll-bar width.
     HWND create(HWND parent, int x, int y, int width, int height);
     HWND hwnd() const { return window_; }
-    TDProgressBar& model() { return *model_; }
+    const TDProgressBar& model() const { return *model_; }
+    // The model drives the system control itself: nothing to repaint here. No-op before create().
+    template <class F>
+    void change(F f) {
+        if (model_)
+            f(*model_);
+    }
 
     void setRange(int min, int max, bool extended) override;
     void setPosition(int pos) override;
@@ -53,9 +56,10 @@ class DProgressBarWindow : public ProgressBarDriver {
     void stopTimer() override;
 
   private:
-    static void CALLBACK timerProc(HWND window, UINT message, UINT_PTR id, DWORD time) noexcept;
+    static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
 
     HWND window_ = nullptr;  // owned by the parent window
+    bool subclassed_ = false;
     std::unique_ptr<TDProgressBar> model_;
 };
 

@@ -118,8 +118,10 @@ void Gallery::build() {
     panel(colors::kBlack, 18, 22, 80, 78);
     HWND cpuPanel = panels_.back()->hwnd();
     indicator.create(cpuPanel, s(16), s(6), s(48), s(45));
-    indicator.model().setForeground(lime);
-    indicator.model().setBackground(colors::kBlack);
+    indicator.change([&](auto& m) {
+        m.setForeground(lime);
+        m.setBackground(colors::kBlack);
+    });
     indicator.setPosition(40);
     auto& cpuText = label(0, 54, 80, 18, L"40 %", cpuPanel);
     cpuText.setBackground(colors::kBlack);
@@ -137,15 +139,17 @@ void Gallery::build() {
         l.update(l.label().setFont(TFontData{L"Tahoma", lime, 8, 0, 0, 0}));
         l.update(l.label().setAlignment(TLabelAlignment::taRightJustify));
     }
-    scope.model().setGridsize(16);
-    scope.model().setGridcolor(colors::kGreen);
-    scope.model().setLinecolor(colors::kYellow);
-    scope.model().setBase1color(colors::kRed);
-    scope.model().setBase2color(colors::kSilver);
-    scope.model().setBaseline1(30);
-    scope.model().setBaseline2(50);
-    scope.model().setInterval(100);
-    scope.model().setPosition(50);
+    scope.change([&](auto& m) {
+        m.setGridsize(16);
+        m.setGridcolor(colors::kGreen);
+        m.setLinecolor(colors::kYellow);
+        m.setBase1color(colors::kRed);
+        m.setBase2color(colors::kSilver);
+        m.setBaseline1(30);
+        m.setBaseline2(50);
+        m.setInterval(100);
+        m.setPosition(50);
+    });
     scope.create(scopePanel, s(58), s(4), s(240), s(120));
     // The program switches the scope on at its first refresh; here it samples every 100 ms so
     // that a trace shows at once.
@@ -227,30 +231,38 @@ void Gallery::build() {
     HWND l20 = child(L"STATIC", L"Free memory after last optimization:", SS_RIGHT, rx + 8, 52, 188, 16);
     (void)l8;
     (void)l20;
-    gaugeBefore.model().setForeColor(colors::kBlue);
-    gaugeBefore.model().setFont(Font{messageFont().name, messageFont().size, 0});
-    gaugeBefore.model().setProgress(38);
+    gaugeBefore.change([&](auto& m) {
+        m.setForeColor(colors::kBlue);
+        m.setFont(Font{messageFont().name, messageFont().size, 0});
+        m.setProgress(38);
+    });
     gaugeBefore.create(white, s(4), s(4), s(212), s(20));
-    gaugeAfter.model().setForeColor(colors::kGreen);
-    gaugeAfter.model().setFont(Font{messageFont().name, messageFont().size, 0});
-    gaugeAfter.model().setProgress(61);
+    gaugeAfter.change([&](auto& m) {
+        m.setForeColor(colors::kGreen);
+        m.setFont(Font{messageFont().name, messageFont().size, 0});
+        m.setProgress(61);
+    });
     gaugeAfter.create(white, s(4), s(30), s(212), s(20));
 
     auto barSetup = [&](OrvelProgressBarWindow& bar, int y, int position) {
-        bar.model().setBarColor1(33023);
-        bar.model().setBarColor2(65408);
-        bar.model().setBarColor3(65408);
-        bar.model().setShowPosText(false);
-        bar.model().setPosition(position);
+        bar.change([&](auto& m) {
+            m.setBarColor1(33023);
+            m.setBarColor2(65408);
+            m.setBarColor3(65408);
+            m.setShowPosText(false);
+            m.setPosition(position);
+        });
         bar.create(window_, s(rx + 20), s(y), s(385), s(25));
     };
     HWND l2 = child(L"STATIC", L"Physical Memory Available", 0, rx + 20, 92, 300, 16);
     ::SendMessageW(l2, WM_SETFONT, WPARAM(boldFont_), FALSE);
     barSetup(memoryBar, 110, 61);
-    memoryBlocks.model().setGradientBar(true);
-    memoryBlocks.model().setColor(colors::kRed);
-    memoryBlocks.model().setColorEnd(colors::kLime);
-    memoryBlocks.model().setPosition(61);
+    memoryBlocks.change([&](auto& m) {
+        m.setGradientBar(true);
+        m.setColor(colors::kRed);
+        m.setColorEnd(colors::kLime);
+        m.setPosition(61);
+    });
     memoryBlocks.create(window_, s(rx + 20), s(138), s(385), s(16));
     HWND l6 = child(L"STATIC", L"Virtual Memory Available", 0, rx + 20, 162, 300, 16);
     ::SendMessageW(l6, WM_SETFONT, WPARAM(boldFont_), FALSE);
@@ -260,48 +272,61 @@ void Gallery::build() {
     HWND l1 = child(L"STATIC", L"CPU Usage", 0, rx + 20, 216, 300, 16);
     ::SendMessageW(l1, WM_SETFONT, WPARAM(boldFont_), FALSE);
     child(L"STATIC", L"", SS_ETCHEDFRAME, rx + 18, 232, 386, 27);
-    led.model().setOrientation(TRLedOrientation::trHorizontal, true);
-    led.model().setBreakPos(20);
-    led.model().setPosition(50);
+    led.change([&](auto& m) {
+        m.setOrientation(TRLedOrientation::trHorizontal, true);
+        m.setBreakPos(20);
+        m.setPosition(50);
+    });
     led.create(window_, s(rx + 20), s(234), s(382), s(23));
-    cpuBlocks.model().setGradientBar(true);
-    cpuBlocks.model().setColor(colors::kLime);
-    cpuBlocks.model().setColorEnd(colors::kRed);
-    cpuBlocks.model().setPosition(50);
+    cpuBlocks.change([&](auto& m) {
+        m.setGradientBar(true);
+        m.setColor(colors::kLime);
+        m.setColorEnd(colors::kRed);
+        m.setPosition(50);
+    });
     cpuBlocks.create(window_, s(rx + 20), s(264), s(385), s(16));
 
     child(L"BUTTON", L"CPU Usage History", BS_GROUPBOX, rx, 286, 430, 146);
     panel(colors::kBlack, rx + 20, 304, 369, 120);
     HWND trendPanel = panels_.back()->hwnd();
-    trend.model().setDivisions(100);
-    trend.model().setStyle(TTrendStyle::tsLine);
-    trend.model().setColor(lime);
-    trend.model().setBackGroundColor(colors::kBlack);
-    trend.model().setGridColor(colors::kGreen);
-    trend.model().setGridXstep(16, s(365));
+    trend.change([&](auto& m) {
+        m.setDivisions(100);
+        m.setStyle(TTrendStyle::tsLine);
+        m.setColor(lime);
+        m.setBackGroundColor(colors::kBlack);
+        m.setGridColor(colors::kGreen);
+        m.setGridXstep(16, s(365));
+    });
     // The chart is the panel less 4 pixels each way.
     trend.create(trendPanel, s(2), s(2), s(369) - 4, s(120) - 4);
     for (int i = 0; i < 100; ++i)
         trend.addValue(int(30 + 25 * ((i * 37) % 11) / 10 + (i % 7) * 3));
 
     // ---- Decorative panels ----
-    auto& shaderModel = shader.model();
-    shaderModel.FromColor = 16773847;
-    shaderModel.ToColor = colors::kWhite;
-    shaderModel.Direction = true;
-    shaderModel.Caption = L"Update wizard strip";
-    shaderModel.CaptionFont = Font{messageFont().name, messageFont().size, kBold};
-    shaderModel.Alignment = kTextLeft;
+    shader.change([&](TTvShader& m) {
+        m.FromColor = 16773847;
+        m.ToColor = colors::kWhite;
+        m.Direction = true;
+        m.Caption = L"Update wizard strip";
+        m.CaptionFont = Font{messageFont().name, messageFont().size, kBold};
+        m.Alignment = kTextLeft;
+    });
     shader.create(window_, s(rx), s(440), s(200), s(60));
     marquee.create(window_, s(rx + 212), s(460), s(218), 0);
-    marquee.model().setStep(50);
-    marquee.model().setSpeed(50);
-    marquee.model().setAnimate(true);
+    marquee.change([&](auto& m) {
+        m.setStep(50);
+        m.setSpeed(50);
+        m.setAnimate(true);
+    });
     header.create(window_, s(rx), s(510), s(430), s(70));
     header2.create(window_, s(rx), s(588), s(430), s(70));
-    header2.update(header2.model().setStyle(THeaderStyle::hsSilverGreen));
-    header2.update(header2.model().setBackgroundStyle(THeaderBackgroundStyle::hbsWaves));
-    header2.update(header2.model().setHeaderTexture(THeaderTexture::htGrid));
+    header2.change([](TTvHeader& m) {
+        // Each setter must run: no short-circuit between them.
+        const bool style = m.setStyle(THeaderStyle::hsSilverGreen);
+        const bool background = m.setBackgroundStyle(THeaderBackgroundStyle::hbsWaves);
+        const bool texture = m.setHeaderTexture(THeaderTexture::htGrid);
+        return style || background || texture;
+    });
 
     for (HWND frame : frames_) {
         ::SetWindowLongPtrW(frame, GWL_STYLE, ::GetWindowLongPtrW(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
