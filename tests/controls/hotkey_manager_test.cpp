@@ -247,9 +247,18 @@ TEST(HotKeyManagerTest, DispatchesOnlyKnownCombinations) {
     m.manager->RemoveHotKey(id);
     m.sys->press(id, kModWin | kModShift, 'A');  // arrives just after removal
     EXPECT_EQ(m.pressed.size(), 1u);
+    // Without a handler a press of a registered key is dropped, and the registration is left
+    // as it was: the next press after a handler is set again arrives.
     m.manager->OnHotKeyPressed = nullptr;
-    m.manager->AddHotKey(49229);
-    m.sys->press(0xC000, kModControl | kModAlt, 77);  // no handler: nothing to call
+    const uint16_t other = m.manager->AddHotKey(49229);
+    ASSERT_NE(other, 0);
+    m.sys->press(other, kModControl | kModAlt, 77);
+    EXPECT_EQ(m.pressed.size(), 1u);
+    EXPECT_EQ(m.manager->entries().size(), 1u);
+    m.manager->OnHotKeyPressed = [&](HotKeyValue v, uint16_t i) { m.pressed.emplace_back(v, i); };
+    m.sys->press(other, kModControl | kModAlt, 77);
+    ASSERT_EQ(m.pressed.size(), 2u);
+    EXPECT_EQ(m.pressed.back(), std::make_pair(HotKeyValue(49229), other));
 }
 
 TEST(HotKeyManagerTest, AvailabilityIsATrialThatLeavesNothing) {

@@ -232,8 +232,6 @@ TEST(TrayTextTest, TipAndBalloonLimits) {
     EXPECT_EQ(BalloonTitle(L"Optimization Completed"), L"Optimization Completed");
     EXPECT_EQ(BalloonTimeoutMs(10), 10000u);
     EXPECT_EQ(BalloonTimeoutMs(255), 255000u);
-    EXPECT_EQ(static_cast<uint32_t>(TBalloonHintIcon::Info), 1u);
-    EXPECT_EQ(static_cast<uint32_t>(TBalloonHintIcon::Custom), 4u);
 }
 
 TEST(TrayTextTest, CyclingMenusAndGuardedMessages) {
