@@ -55,6 +55,8 @@ void TCpuOptimizer::Run(const TCpuOptimizationParam& param,
         if (PrevPriorityClass != 0)
             prevProcess_ = std::move(set);
     }
+    // Handles are 32-bit values even in a 64-bit process: the low half is the whole handle, and
+    // HandleFromCardinal gives it back sign-extended.
     notices.optimized(uint32_t(window));
 }
 

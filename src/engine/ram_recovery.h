@@ -40,8 +40,8 @@ class TRamRecovery {
   public:
     // Registers RamRecoveryRoutine, SysInfoRoutine, CpuOptimizationRoutine and ProcessListRoutine,
     // in that order. The process list lives in a library built on this one, so its procedure is
-    // handed in; without one ProcessListRoutine stays unregistered.
-    TRamRecovery(TMTCore& core, TRoutineTable& routines, TRoutineProc listProcesses = nullptr);
+    // handed in; with nullptr ProcessListRoutine stays unregistered.
+    TRamRecovery(TMTCore& core, TRoutineTable& routines, TRoutineProc listProcesses);
     TRamRecovery(const TRamRecovery&) = delete;
     TRamRecovery& operator=(const TRamRecovery&) = delete;
 

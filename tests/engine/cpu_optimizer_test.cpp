@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "jobs/types.h"
+
 namespace vantrel {
 namespace {
 
@@ -109,6 +111,18 @@ TEST_F(CpuOptimizerTest, AProgramThatStaysInFrontIsBoostedOnce) {
     EXPECT_EQ(optimizer.PrevProcessId, 100u);
     EXPECT_EQ(optimizer.PrevPriorityClass, kNormal);
     EXPECT_EQ(system.sets.size(), 1u);
+}
+
+// A handle with the top bit of its low half set is sign-extended in a 64-bit process: the
+// notice carries the low 32 bits, from which the full handle comes back.
+TEST_F(CpuOptimizerTest, AHighWindowHandleTravelsAsItsLow32Bits) {
+    const uintptr_t window = HandleFromCardinal(0xFFFF1234u);
+    auto a = system.program(window, 100);
+    system.front = window;
+    tick();
+    EXPECT_EQ(a->cls, kAboveNormalPriorityClass);
+    ASSERT_EQ(notices.windows, std::vector<uint32_t>{0xFFFF1234u});
+    EXPECT_EQ(HandleFromCardinal(notices.windows[0]), window);
 }
 
 TEST_F(CpuOptimizerTest, TheNextProgramIsBoostedAndThePreviousOneRestored) {

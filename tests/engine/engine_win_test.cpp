@@ -11,6 +11,7 @@
 #include "engine/cpu_optimizer.h"
 #include "engine/cpu_usage.h"
 #include "engine/sys_info.h"
+#include "jobs/types.h"
 #include "procinfo/child_process_win.h"
 
 namespace vantrel {
@@ -105,7 +106,9 @@ TEST(EngineWinTest, TheOptimizerBoostsTheProgramInFrontAndRestoresItAfterwards) 
     ASSERT_NE(aWindow, nullptr);
     optimizer.Run(param, systemForeground(), notes);
     EXPECT_EQ(::GetPriorityClass(a.handle()), DWORD(HIGH_PRIORITY_CLASS));
-    EXPECT_EQ(notes.windows, std::vector<uint32_t>{uint32_t(reinterpret_cast<uintptr_t>(aWindow))});
+    ASSERT_EQ(notes.windows, std::vector<uint32_t>{uint32_t(reinterpret_cast<uintptr_t>(aWindow))});
+    // The 32-bit notice names the very window again.
+    EXPECT_EQ(reinterpret_cast<HWND>(HandleFromCardinal(notes.windows[0])), aWindow);
 
     test::ChildProcess b(L"engine_test_window.exe", L"Optimizer B");
     ASSERT_TRUE(b.started());

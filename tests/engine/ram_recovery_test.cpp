@@ -215,7 +215,7 @@ TEST(RamRecoveryPoolTest, APostedRecoveryReportsToItsNotifyRoutineAndReleasesThe
     TMTCore core;
     sink.core = &core;
     TRoutineTable routines;
-    TRamRecovery engine(core, routines);
+    TRamRecovery engine(core, routines, nullptr);
     TRoutine progress = core.RegisterRoutine(kNotificationWorker, ProgressSink::Receive, &sink);
     core.StartThreads(kWorkerCount, false);
     TRamRecoveryParam p;
@@ -234,7 +234,7 @@ TEST(RamRecoveryPoolTest, APostedRecoveryReportsToItsNotifyRoutineAndReleasesThe
 TEST(RamRecoveryPoolTest, StoppingThePoolEndsARunningRecoveryWithoutForce) {
     TMTCore core;
     TRoutineTable routines;
-    TRamRecovery engine(core, routines);
+    TRamRecovery engine(core, routines, nullptr);
     core.StartThreads(kWorkerCount, false);
     TRamRecoveryParam p;
     p.Amount = int64_t(64) << 30;  // far more than the run will get to before the stop

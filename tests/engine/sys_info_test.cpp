@@ -113,7 +113,7 @@ void receive(void* data, const void* param) {
 TEST(SysInfoTest, CollectSysInfoKeepsTheRecordAndPostsACopyToWorkerOne) {
     TMTCore core;
     TRoutineTable routines;
-    TRamRecovery engine(core, routines);
+    TRamRecovery engine(core, routines, nullptr);
     Received received;
     routines.SysInfoResultRoutine = core.RegisterRoutine(kNotificationWorker, &receive, &received);
     core.StartThreads(kWorkerCount, false);
@@ -155,7 +155,7 @@ TEST(SysInfoTest, TheEngineObjectRegistersItsFourRoutines) {
     }
     // Without a process-list procedure that routine stays unregistered.
     TRoutineTable other;
-    TRamRecovery withoutList(core, other);
+    TRamRecovery withoutList(core, other, nullptr);
     EXPECT_EQ(other.ProcessListRoutine.ThreadIndex, -1);
 }
 
