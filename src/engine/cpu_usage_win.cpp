@@ -6,6 +6,7 @@
 
 #include "engine/cpu_usage.h"
 #include "platform/handles_win.h"
+#include "platform/ntdll_win.h"
 
 namespace vantrel {
 
@@ -28,8 +29,7 @@ using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 
 // Looked up once and kept for the life of the process.
 NtQuerySystemInformationFn ntQuerySystemInformation() {
-    static const auto fn = reinterpret_cast<NtQuerySystemInformationFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    static const auto fn = ntdllProc<NtQuerySystemInformationFn>("NtQuerySystemInformation");
     return fn;
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/ntdll_win.h"
+
 namespace vantrel {
 
 namespace {
@@ -12,8 +14,7 @@ PlatformVersion readPlatformVersion() {
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
-    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    auto rtlGetVersion = ntdllProc<RtlGetVersionFn>("RtlGetVersion");
     if (!(rtlGetVersion && rtlGetVersion(&info) == 0)) {
         info = {};
         info.dwOSVersionInfoSize = sizeof(info);

@@ -53,11 +53,6 @@ double floatOf(const WmiValue& v) {
     return kUnknownLoad;
 }
 
-std::wstring nameFromPath(const std::wstring& path) {
-    size_t slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 std::wstring ProcessQueryText() {
@@ -197,7 +192,7 @@ void TProcessInfos::RefreshFromProcessTable() {
             info.WorkingSet = int64_t(memory->WorkingSetSize);
             info.PageFileBytes = int64_t(memory->PagefileUsage);
         }
-        info.Name = nameFromPath(s.process->baseName());
+        info.Name = s.process->baseName();  // already without folder
     }
 }
 

@@ -44,8 +44,7 @@ void listToolhelp(ProcessSystem& system, ProcessListSink& sink) {
         return;
     for (const ToolhelpEntry& entry : *entries) {
         std::wstring exe = entry.ExeFile.substr(0, std::min(entry.ExeFile.find(L'\0'), kMaxExeText));
-        size_t slash = exe.rfind(L'\\');
-        std::wstring name = slash == std::wstring::npos ? exe : exe.substr(slash + 1);
+        std::wstring name = imageNameFromPath(exe);
         auto process = system.open(entry.ProcessId, kProcessQueryInfo | kProcessVmRead);
         if (!process)
             continue;

@@ -9,6 +9,11 @@ constexpr uint32_t kInitialIdCount = 1025;
 constexpr uint32_t kMaxIdCount = 1u << 22;
 }  // namespace
 
+std::wstring imageNameFromPath(const std::wstring& path) {
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
 std::optional<std::vector<uint32_t>> EnumAllProcessIds(ProcessSystem& system) {
     std::vector<uint32_t> ids(kInitialIdCount);
     for (;;) {

@@ -79,4 +79,8 @@ ProcessSystem& systemProcesses();
 // however many run.
 std::optional<std::vector<uint32_t>> EnumAllProcessIds(ProcessSystem& system);
 
+// The image file name of a full image path: everything after the last backslash, or the whole
+// text when there is none.
+std::wstring imageNameFromPath(const std::wstring& path);
+
 }  // namespace vantrel

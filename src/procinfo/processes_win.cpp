@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/handles_win.h"
+#include "platform/ntdll_win.h"
 #include "procinfo/processes.h"
 
 namespace vantrel {
@@ -40,9 +41,7 @@ class WinOpenedProcess final : public OpenedProcess {
             return std::wstring(name, n);
         // A 32-bit program cannot read the modules of a 64-bit process; the image name can still
         // be had from the full image path.
-        std::wstring path = imagePath();
-        size_t slash = path.rfind(L'\\');
-        return slash == std::wstring::npos ? path : path.substr(slash + 1);
+        return imageNameFromPath(imagePath());
     }
 
     std::wstring fileName() override {
@@ -124,8 +123,7 @@ class WinProcessSystem final : public ProcessSystem {
         // The process information class (5) reports the times of every process at once; per-process
         // queries of other processes' times are coarse or missing on some systems (Wine).
         using Fn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-        static const auto query = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+        static const auto query = ntdllProc<Fn>("NtQuerySystemInformation");
         if (!query)
             return std::nullopt;
         constexpr LONG kInfoLengthMismatch = LONG(0xC0000004);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <windows.h>
+
+namespace vantrel {
+
+// An export of ntdll, which every process has loaded; null where the system lacks it.
+template <class Fn>
+Fn ntdllProc(const char* name) {
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, name))) : nullptr;
+}
+
+}  // namespace vantrel
