@@ -53,8 +53,11 @@ class WinCpuSource final : public CpuSource {
         auto query = ntQuerySystemInformation();
         if (!query)
             return std::nullopt;
-        // One entry per processor; the returned length says how many there are.
-        std::vector<ProcessorPerformanceInfo> table(kQueryBufferSize / sizeof(ProcessorPerformanceInfo));
+        // One entry per processor; the returned length says how many there are. The buffer is
+        // kept between samples: only worker 2 samples, so it is never shared.
+        std::vector<ProcessorPerformanceInfo>& table = table_;
+        if (table.empty())
+            table.resize(kQueryBufferSize / sizeof(ProcessorPerformanceInfo));
         ULONG returned = 0;
         LONG status = query(kProcessorPerformanceInformation, table.data(),
                             ULONG(table.size() * sizeof(ProcessorPerformanceInfo)), &returned);
@@ -87,6 +90,9 @@ class WinCpuSource final : public CpuSource {
     }
 
     Clock& clock() override { return systemClock(); }
+
+  private:
+    std::vector<ProcessorPerformanceInfo> table_;
 };
 
 }  // namespace
