@@ -112,12 +112,17 @@ TEST(EngineWinTest, TheOptimizerBoostsTheProgramInFrontAndRestoresItAfterwards) 
 
     test::ChildProcess b(L"engine_test_window.exe", L"Optimizer B");
     ASSERT_TRUE(b.started());
-    ASSERT_NE(waitForFront(b.id()), nullptr);
+    HWND bWindow = waitForFront(b.id());
+    ASSERT_NE(bWindow, nullptr);
     param.Level = 0;
     optimizer.Run(param, systemForeground(), notes);
     EXPECT_EQ(::GetPriorityClass(a.handle()), DWORD(NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(::GetPriorityClass(b.handle()), DWORD(ABOVE_NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(notes.windows.size(), 2u);
+
+    // The window program ends by itself once its window is closed.
+    ASSERT_TRUE(::PostMessageW(bWindow, WM_CLOSE, 0, 0));
+    EXPECT_EQ(::WaitForSingleObject(b.handle(), 5000), WAIT_OBJECT_0);
 }
 
 }  // namespace

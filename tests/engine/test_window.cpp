@@ -2,9 +2,22 @@
 // to the front and runs until it is closed or ended.
 #include <windows.h>
 
+namespace {
+
+// Closing the window destroys it (the default handling of WM_CLOSE), which ends the program.
+LRESULT CALLBACK windowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
     wc.lpszClassName = L"VantrelEngineTestWindow";
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -16,10 +29,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     ::SetForegroundWindow(wnd);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_CLOSE || (msg.hwnd == wnd && msg.message == WM_NCDESTROY))
-            break;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    return 0;
+    return int(msg.wParam);
 }

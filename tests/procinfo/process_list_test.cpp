@@ -77,6 +77,7 @@ TEST(ProcessListTest, NtBranchListsMoreThan1025Processes) {
     RecordingSink exactSink;
     ListProcessesRun(exact, true, exactSink);
     EXPECT_EQ(exactSink.rows.size(), 1025u);
+    EXPECT_EQ(exact.enumCapacities, (std::vector<uint32_t>{1025, 2050}));
 }
 
 TEST(ProcessListTest, AFailedEnumerationListsNothingButStillFramesTheList) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cwctype>
 
@@ -54,6 +55,61 @@ void waitForWorkingSet(HANDLE process, uint64_t bytes) {
 
 constexpr uint64_t kChildMB = 48;
 
+// The system's processes, noting every process whose working set a trim emptied.
+class TrimRecorder final : public ProcessSystem {
+  public:
+    std::optional<uint32_t> enumProcesses(uint32_t* ids, uint32_t capacity) override {
+        return real_.enumProcesses(ids, capacity);
+    }
+    std::unique_ptr<OpenedProcess> open(uint32_t id, uint32_t access) override {
+        auto process = real_.open(id, access);
+        if (!process)
+            return nullptr;
+        return std::make_unique<Opened>(*this, id, std::move(process));
+    }
+    std::optional<std::vector<ToolhelpEntry>> snapshot() override { return real_.snapshot(); }
+    std::optional<std::vector<std::pair<uint32_t, ProcessTimes>>> allProcessTimes() override {
+        return real_.allProcessTimes();
+    }
+    std::pair<uint64_t, uint64_t> applicationAddressRange() override {
+        return real_.applicationAddressRange();
+    }
+
+    std::vector<uint32_t> trimmed;  // ids whose trim succeeded
+
+  private:
+    class Opened final : public OpenedProcess {
+      public:
+        Opened(TrimRecorder& owner, uint32_t id, std::unique_ptr<OpenedProcess> real)
+            : owner_(owner), id_(id), real_(std::move(real)) {}
+        std::optional<ProcessMemory> memory() override { return real_->memory(); }
+        std::wstring baseName() override { return real_->baseName(); }
+        std::wstring fileName() override { return real_->fileName(); }
+        uint32_t priorityClass() override { return real_->priorityClass(); }
+        std::optional<MemoryRegion> queryRegion(uint64_t address) override {
+            return real_->queryRegion(address);
+        }
+        std::optional<ProcessTimes> times() override { return real_->times(); }
+        bool emptyWorkingSet() override {
+            const bool ok = real_->emptyWorkingSet();
+            if (ok)
+                owner_.trimmed.push_back(id_);
+            return ok;
+        }
+
+      private:
+        TrimRecorder& owner_;
+        uint32_t id_;
+        std::unique_ptr<OpenedProcess> real_;
+    };
+
+    ProcessSystem& real_ = systemProcesses();
+};
+
+bool contains(const std::vector<uint32_t>& ids, uint32_t id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
 TEST(ProcessWinTest, TheProcessListHoldsAStartedProcessWithItsFigures) {
     ChildProcess child(L"procinfo_test_child.exe", L"idle 48");
     ASSERT_TRUE(child.started());
@@ -90,7 +146,8 @@ TEST(ProcessWinTest, TrimmingReachesAStartedProcessAndIdleOnlySparesABusyOne) {
     waitForWorkingSet(idle.handle(), kChildMB << 20);
     const uint64_t before = workingSetOf(idle.handle());
 
-    TProcessInfos infos;
+    TrimRecorder processes;
+    TProcessInfos infos(processes);
     infos.Refresh();
     std::printf("snapshot from the %s, %d processes\n",
                 infos.LastSource() == TProcessInfos::Source::Service ? "management service" : "process table",
@@ -110,8 +167,13 @@ TEST(ProcessWinTest, TrimmingReachesAStartedProcessAndIdleOnlySparesABusyOne) {
     EXPECT_GT(busyInfo->PercentProcessorTime, 0.0);
     EXPECT_GE(idleInfo->WorkingSet, int64_t(kChildMB << 20));
 
+    // Idle-only trimming reaches the idle child, and never the busy one.
     EXPECT_GE(infos.EmptyWorkingSets(true), 1);
+    EXPECT_TRUE(contains(processes.trimmed, idle.id()));
+    EXPECT_FALSE(contains(processes.trimmed, busy.id()));
+    processes.trimmed.clear();
     EXPECT_TRUE(idleInfo->EmptyWorkingSet());
+    EXPECT_EQ(processes.trimmed, std::vector<uint32_t>{uint32_t(idle.id())});
     const uint64_t after = workingSetOf(idle.handle());
     if (test::runningUnderWine()) {
         // Wine accepts the trim but does not take pages from another process.
