@@ -3,6 +3,7 @@
 #include "controls/hotkey_manager.h"
 #include "platform/handles_win.h"
 #include "platform/trace_log.h"
+#include "platform/window_class_win.h"
 
 namespace vantrel {
 
@@ -15,14 +16,7 @@ constexpr wchar_t kWindowClass[] = L"VantrelHotKeyManager";
 class WindowHotKeySystem final : public HotKeySystem {
   public:
     WindowHotKeySystem() {
-        HINSTANCE inst = ::GetModuleHandleW(nullptr);
-        WNDCLASSW wc{};
-        if (!::GetClassInfoW(inst, kWindowClass, &wc)) {
-            wc.lpfnWndProc = &WindowHotKeySystem::windowProc;
-            wc.hInstance = inst;
-            wc.lpszClassName = kWindowClass;
-            ::RegisterClassW(&wc);
-        }
+        HINSTANCE inst = ensureWindowClass(kWindowClass, &WindowHotKeySystem::windowProc);
         window_.reset(
             ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, this));
     }

@@ -4,6 +4,7 @@
 
 #include "controls/tray_icon.h"
 #include "platform/trace_log.h"
+#include "platform/window_class_win.h"
 
 namespace vantrel {
 
@@ -46,15 +47,7 @@ HCURSOR TAutoURLLabel::LinkCursor() noexcept {
 }
 
 TAutoURLLabel::TAutoURLLabel(HWND parent, int x, int y, int width, int height, int id) {
-    HINSTANCE inst = ::GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
-    if (!::GetClassInfoW(inst, kClass, &wc)) {
-        wc.lpfnWndProc = &TAutoURLLabel::windowProc;
-        wc.hInstance = inst;
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
-        ::RegisterClassW(&wc);
-    }
+    HINSTANCE inst = ensureWindowClass(kClass, &TAutoURLLabel::windowProc, ::LoadCursorW(nullptr, IDC_ARROW));
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof(ncm);
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);

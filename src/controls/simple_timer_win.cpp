@@ -4,7 +4,9 @@
 
 #include "controls/tray_icon.h"
 #include "platform/handles_win.h"
+#include "platform/process_shared.h"
 #include "platform/trace_log.h"
+#include "platform/window_class_win.h"
 
 namespace vantrel {
 
@@ -12,22 +14,8 @@ namespace vantrel {
 // timer runs under a number of its own, never reused while the process lives, so that a WM_TIMER
 // still queued for a timer that is gone finds nothing, not even a new timer that happens to sit
 // at the old one's address.
-class TSimpleTimerHandler {
+class TSimpleTimerHandler : public ProcessShared<TSimpleTimerHandler> {
   public:
-    static TSimpleTimerHandler& acquire() {
-        if (!instance_)
-            instance_ = new TSimpleTimerHandler;
-        ++instance_->refs_;
-        return *instance_;
-    }
-    static void release() {
-        if (instance_ && --instance_->refs_ == 0) {
-            delete instance_;
-            instance_ = nullptr;
-        }
-    }
-    static TSimpleTimerHandler* instance() noexcept { return instance_; }
-
     HWND window() const noexcept { return window_.get(); }
     UINT_PTR add(TSimpleTimer* timer) {
         UINT_PTR id = nextId_++;
@@ -41,14 +29,7 @@ class TSimpleTimerHandler {
 
   private:
     TSimpleTimerHandler() {
-        HINSTANCE inst = ::GetModuleHandleW(nullptr);
-        WNDCLASSW wc{};
-        if (!::GetClassInfoW(inst, kClass, &wc)) {
-            wc.lpfnWndProc = &TSimpleTimerHandler::windowProc;
-            wc.hInstance = inst;
-            wc.lpszClassName = kClass;
-            ::RegisterClassW(&wc);
-        }
+        HINSTANCE inst = ensureWindowClass(kClass, &TSimpleTimerHandler::windowProc);
         window_.reset(::CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr));
     }
 
@@ -71,13 +52,12 @@ class TSimpleTimerHandler {
     }
 
     static constexpr wchar_t kClass[] = L"VantrelSimpleTimer";
-    static inline TSimpleTimerHandler* instance_ = nullptr;
     WindowHandle window_;
     std::map<UINT_PTR, TSimpleTimer*> timers_;
     // Shared by all handler windows of the process: a message left for an earlier window's
     // timer cannot reach a later one either.
     static inline UINT_PTR nextId_ = 1;
-    int refs_ = 0;
+    friend class ProcessShared<TSimpleTimerHandler>;
 };
 
 TSimpleTimer::TSimpleTimer() {

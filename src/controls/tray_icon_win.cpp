@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/messages_win.h"
+#include "platform/process_shared.h"
 #include "platform/trace_log.h"
+#include "platform/window_class_win.h"
 
 namespace vantrel {
 
@@ -44,21 +46,8 @@ void copyText(wchar_t (&field)[N], const std::wstring& text) {
 // The one hidden window of the process that receives the shell's callbacks of every tray icon.
 // Icons are named to the shell by a 32-bit number of their own (a 64-bit address does not fit
 // the record's id) and looked up here, so a callback for an icon already destroyed is dropped.
-class TTrayIconHandler {
+class TTrayIconHandler : public ProcessShared<TTrayIconHandler> {
   public:
-    static TTrayIconHandler& acquire() {
-        if (!instance_)
-            instance_ = new TTrayIconHandler;
-        ++instance_->refs_;
-        return *instance_;
-    }
-    static void release() {
-        if (instance_ && --instance_->refs_ == 0) {
-            delete instance_;
-            instance_ = nullptr;
-        }
-    }
-
     HWND window() const noexcept { return window_.get(); }
     UINT add(TTrayIcon* icon) {
         const UINT id = nextId_++;
@@ -72,14 +61,7 @@ class TTrayIconHandler {
 
   private:
     TTrayIconHandler() {
-        HINSTANCE inst = ::GetModuleHandleW(nullptr);
-        WNDCLASSW wc{};
-        if (!::GetClassInfoW(inst, kClass, &wc)) {
-            wc.lpfnWndProc = &TTrayIconHandler::windowProc;
-            wc.hInstance = inst;
-            wc.lpszClassName = kClass;
-            ::RegisterClassW(&wc);
-        }
+        HINSTANCE inst = ensureWindowClass(kClass, &TTrayIconHandler::windowProc);
         // A real (hidden) top-level window: the menu needs it as the foreground window.
         window_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                         inst, nullptr));
@@ -110,12 +92,11 @@ class TTrayIconHandler {
     }
 
     static constexpr wchar_t kClass[] = L"VantrelTrayIconHandler";
-    static inline TTrayIconHandler* instance_ = nullptr;
     WindowHandle window_;
     std::map<UINT, TTrayIcon*> icons_;
     HWND menuOwner_ = nullptr;
     UINT nextId_ = 1;
-    int refs_ = 0;
+    friend class ProcessShared<TTrayIconHandler>;
 };
 
 // One reference to the handler and one entry in its table, given back however the icon's

@@ -4,11 +4,13 @@
 
 #include "jobs/gui_call.h"
 #include "platform/messages_win.h"
+#include "platform/window_class_win.h"
 
 namespace vantrel {
 
 namespace {
 constexpr UINT kRunCall = WM_APP + 1;
+constexpr wchar_t kGuiSyncClass[] = L"VantrelGuiSync";
 std::atomic<DWORD> gGuiThreadId{0};
 std::atomic<HWND> gGuiWindow{nullptr};
 
@@ -26,13 +28,8 @@ LRESULT CALLBACK guiSyncProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
 void InitGuiThread() {
     if (gGuiWindow.load() && gGuiThreadId == ::GetCurrentThreadId())
         return;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = guiSyncProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VantrelGuiSync";
-    ::RegisterClassW(&wc);
-    HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                 nullptr);
+    HINSTANCE inst = ensureWindowClass(kGuiSyncClass, guiSyncProc);
+    HWND wnd = ::CreateWindowExW(0, kGuiSyncClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
     gGuiThreadId = ::GetCurrentThreadId();
     gGuiWindow = wnd;
 }
