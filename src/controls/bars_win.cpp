@@ -13,10 +13,13 @@ void RLedWindow::setOrientation(TRLedOrientation o) {
 void RLedWindow::followModelSize() {
     if (!hwnd())
         return;
+    // The model's size is in 96-DPI pixels; the window's in device pixels.
     RECT rc{};
     ::GetClientRect(hwnd(), &rc);
-    if (rc.right != model_.width() || rc.bottom != model_.height())
-        ::SetWindowPos(hwnd(), nullptr, 0, 0, model_.width(), model_.height(), SWP_NOMOVE | SWP_NOZORDER);
+    const Size logical{ScaledCanvas::toLogical(rc.right, dpi()), ScaledCanvas::toLogical(rc.bottom, dpi())};
+    if (logical != Size{model_.width(), model_.height()})
+        ::SetWindowPos(hwnd(), nullptr, 0, 0, toDevice(model_.width()), toDevice(model_.height()),
+                       SWP_NOMOVE | SWP_NOZORDER);
 }
 
 }  // namespace vantrel::controls

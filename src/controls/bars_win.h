@@ -14,7 +14,7 @@ class IndicatorWindow : public ModelWindow<TIndicator> {
     }
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
 };
 
 class RLedWindow : public ModelWindow<TRLed> {
@@ -34,7 +34,7 @@ class RLedWindow : public ModelWindow<TRLed> {
     }
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
     void resized(int width, int height) override { model_.resize(width, height); }
 
   private:
@@ -49,7 +49,7 @@ class OrvelProgressBarWindow : public ModelWindow<TOrvelProgressBar> {
     }
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
     void resized(int width, int height) override { model_.resize(width, height); }
 };
 
@@ -61,7 +61,7 @@ class GProgressWindow : public ModelWindow<TGProgress> {
     }
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
 };
 
 class GaugeWindow : public ModelWindow<TGauge> {
@@ -72,7 +72,7 @@ class GaugeWindow : public ModelWindow<TGauge> {
     }
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
 };
 
 }  // namespace vantrel::controls

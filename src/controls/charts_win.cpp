@@ -11,7 +11,7 @@ ScopeWindow::~ScopeWindow() {
         ::KillTimer(hwnd(), kSampleTimer);
 }
 
-void ScopeWindow::paintBuffer(GdiCanvas& canvas) {
+void ScopeWindow::paintBuffer(Canvas& canvas) {
     // A full repaint is a clear: the trace history lives only in the buffer.
     model_.clear(canvas);
     model_.setReady();

@@ -30,9 +30,10 @@ class ScopeWindow : public ModelWindow<TScope> {
     void tick();
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override;
+    void paintBuffer(Canvas& canvas) override;
     void resized(int width, int height) override;
     bool keepsPicture() const override { return true; }
+    bool scrollsFromTheRight() const override { return true; }
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
@@ -48,7 +49,7 @@ class TrendWindow : public ModelWindow<TTamselTrend> {
     }
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
 };
 
 }  // namespace vantrel::controls

@@ -1,7 +1,10 @@
 #include "controls/check_group_box_win.h"
 
+#include <algorithm>
+
 #include "controls/dpi.h"
 #include "controls/dpi_win.h"
+#include "controls/theme_win.h"
 #include "platform/trace_log.h"
 
 namespace vantrel::controls {
@@ -16,14 +19,15 @@ CheckGroupBoxWindow::~CheckGroupBoxWindow() {
         ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
-HWND CheckGroupBoxWindow::create(HWND parent, int x, int y, int width, int height, int id) {
+HWND CheckGroupBoxWindow::create(HWND parent, int x, int y, int width, int height, int id, int dpi) {
     static const bool registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
+        // A new size moves the frame's right and bottom edges: everything is painted again.
+        wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = &CheckGroupBoxWindow::windowProc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kClassName;
         return ::RegisterClassExW(&wc) != 0;
     }();
@@ -34,6 +38,7 @@ HWND CheckGroupBoxWindow::create(HWND parent, int x, int y, int width, int heigh
                                ::GetModuleHandleW(nullptr), this);
     if (!w)
         return nullptr;
+    dpi_ = dpi > 0 ? dpi : windowDpi(w);
     checkBox_ = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
                                   scaled(kCheckBoxLeft), 0, scaled(kCheckBoxWidth), scaled(16), w,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCheckBoxId)),
@@ -47,7 +52,7 @@ HWND CheckGroupBoxWindow::create(HWND parent, int x, int y, int width, int heigh
 }
 
 int CheckGroupBoxWindow::scaled(int pixels96) const {
-    return scaleForDpi(pixels96, windowDpi(hwnd()));
+    return scaleForDpi(pixels96, dpi_);
 }
 
 int CheckGroupBoxWindow::textWidth(const std::wstring& text) const {
@@ -61,9 +66,20 @@ int CheckGroupBoxWindow::textWidth(const std::wstring& text) const {
 void CheckGroupBoxWindow::setFont(HFONT font) {
     font_ = font;
     ::SendMessageW(checkBox_, WM_SETFONT, WPARAM(font), TRUE);
+    fitCheckBox();
+}
+
+void CheckGroupBoxWindow::setDpi(int dpi) {
+    if (dpi <= 0)
+        return;
+    dpi_ = dpi;
+    fitCheckBox();
+}
+
+void CheckGroupBoxWindow::fitCheckBox() {
     // The check box is as high as the text "ZZ", at the top, and as wide as its caption.
     WindowDc dc(hwnd());
-    SelectGuard sel(dc.get(), font_);
+    SelectGuard sel(dc.get(), font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
     SIZE s{};
     ::GetTextExtentPoint32W(dc.get(), L"ZZ", 2, &s);
     const int width = model_.Caption().empty() ? scaled(kCheckBoxWidth)
@@ -103,21 +119,19 @@ void CheckGroupBoxWindow::enableContents(bool enabled) {
 }
 
 namespace {
-// A windowed control without children takes the state; a container passes it on.
+// A container (a page, a panel, a group box) passes the state on to what it holds; any other
+// control takes it itself, whatever windows of its own it is made of (a list view's header, a
+// combo box's edit field).
 void enableTree(HWND window, bool enabled) {
-    HWND child = ::GetWindow(window, GW_CHILD);
-    if (!child) {
-        ::EnableWindow(window, enabled);
-        return;
-    }
+    ::EnableWindow(window, enabled);
     wchar_t cls[64] = {};
     ::GetClassNameW(window, cls, 64);
-    if (lstrcmpW(cls, kClassName) == 0) {
-        // A nested check group box keeps its own rule: only its check box follows.
-        ::EnableWindow(window, enabled);
+    // A nested check group box keeps its own rule for its contents (its WM_ENABLE applies it).
+    if (lstrcmpW(cls, kClassName) == 0)
         return;
-    }
-    for (; child; child = ::GetWindow(child, GW_HWNDNEXT))
+    if (!(::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_CONTROLPARENT))
+        return;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         enableTree(child, enabled);
 }
 }  // namespace
@@ -135,23 +149,46 @@ void CheckGroupBoxWindow::onEnable(bool enabled) {
 void CheckGroupBoxWindow::paint(HDC dc) {
     RECT rc{};
     ::GetClientRect(hwnd(), &rc);
+    paintParentBackground(hwnd(), dc, rc);
     RECT box{};
     ::GetWindowRect(checkBox_, &box);
-    const int top = (box.bottom - box.top) / 2;
-    RECT frame{rc.left, rc.top + top, rc.right, rc.bottom};
-    ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&box), 2);
+    // The frame's top runs through the middle of the caption, and stops where the caption is (as
+    // a standard group box leaves its text clear), also in what the check box asks for to draw
+    // its own background.
+    RECT frame{rc.left, rc.top + (box.bottom - box.top) / 2, rc.right, rc.bottom};
+    const int saved = ::SaveDC(dc);
+    ::ExcludeClipRect(dc, box.left, box.top, box.right, box.bottom);
+    drawGroupFrame(hwnd(), dc, frame, ::IsWindowEnabled(hwnd()) != FALSE);
+    ::RestoreDC(dc, saved);
 }
 
 LRESULT CheckGroupBoxWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND w = hwnd();
     switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // painting covers every pixel
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = ::BeginPaint(w, &ps);
-            paint(dc);
+            // Drawn off-screen and copied in one step, so a resize does not flicker.
+            RECT rc{};
+            ::GetClientRect(w, &rc);
+            MemoryDcHandle memory(::CreateCompatibleDC(dc));
+            BitmapHandle bitmap(::CreateCompatibleBitmap(dc, std::max(1L, rc.right), std::max(1L, rc.bottom)));
+            if (memory && bitmap) {
+                SelectGuard sel(memory.get(), bitmap.get());
+                paint(memory.get());
+                ::BitBlt(dc, 0, 0, rc.right, rc.bottom, memory.get(), 0, 0, SRCCOPY);
+            } else {
+                paint(dc);
+            }
             ::EndPaint(w, &ps);
             return 0;
         }
+        case WM_PRINTCLIENT:
+            paint(reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kCheckBoxId && reinterpret_cast<HWND>(lParam) == checkBox_) {
                 if (HIWORD(wParam) == BN_CLICKED)

@@ -7,8 +7,10 @@
 
 namespace vantrel::controls {
 
-// The check group box as a window: an etched frame with a real check box as its caption. The
-// controls inside are created as its children; their notifications go on to its parent.
+// The check group box as a window: a group frame drawn as the standard group boxes draw theirs,
+// over its parent's background (a themed page shows through), with a real check box as its
+// caption. The controls inside are created as its children; their notifications go on to its
+// parent. Its lengths are 96-DPI pixels scaled for the DPI it is shown at.
 class CheckGroupBoxWindow {
   public:
     CheckGroupBoxWindow() = default;
@@ -16,12 +18,17 @@ class CheckGroupBoxWindow {
     CheckGroupBoxWindow& operator=(const CheckGroupBoxWindow&) = delete;
     ~CheckGroupBoxWindow();
 
-    HWND create(HWND parent, int x, int y, int width, int height, int id = 0);
+    // Position and size in device pixels; dpi 0: the window's own.
+    HWND create(HWND parent, int x, int y, int width, int height, int id = 0, int dpi = 0);
     HWND hwnd() const { return window_.get(); }
     HWND checkBox() const { return checkBox_; }
     TCheckGroupBox& model() { return model_; }
 
+    // Fits the check box to the font (its height, its caption's width).
     void setFont(HFONT font);
+    int dpi() const { return dpi_; }
+    // Another DPI: the check box's place and size follow; the owner then gives the font for it.
+    void setDpi(int dpi);
     // False when the caption is too wide for the box (the previous one stays).
     bool setCaption(const std::wstring& caption);
     void setChecked(bool v) { model_.setChecked(v); }
@@ -34,12 +41,14 @@ class CheckGroupBoxWindow {
     void enableContents(bool enabled);
     void onEnable(bool enabled);
     void paint(HDC dc);
+    void fitCheckBox();
     int textWidth(const std::wstring& text) const;
     int scaled(int pixels96) const;
 
     WindowHandle window_;
     HWND checkBox_ = nullptr;  // a child: destroyed with the group box
     HFONT font_ = nullptr;
+    int dpi_ = 96;
     TCheckGroupBox model_;
 };
 

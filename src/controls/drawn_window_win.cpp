@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "controls/dpi.h"
 #include "controls/dpi_win.h"
 #include "platform/trace_log.h"
 
@@ -33,7 +34,7 @@ DrawnWindow::~DrawnWindow() {
         ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
-HWND DrawnWindow::create(HWND parent, int x, int y, int width, int height, int id) {
+HWND DrawnWindow::create(HWND parent, int x, int y, int width, int height, int id, int dpi) {
     registerClass();
     // The object is attached at WM_NCCREATE; window_ holds the handle from then on.
     HWND w = ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
@@ -41,16 +42,42 @@ HWND DrawnWindow::create(HWND parent, int x, int y, int width, int height, int i
                                ::GetModuleHandleW(nullptr), this);
     if (!w)
         return nullptr;
-    buffer_ = std::make_unique<GdiCanvas>(width, height, windowDpi(w));
-    resized(width, height);
+    buffer_ = std::make_unique<GdiCanvas>(width, height, dpi > 0 ? dpi : windowDpi(w));
+    scaled_ = std::make_unique<ScaledCanvas>(*buffer_, buffer_->dpi());
+    scaled_->setAnchorRight(scrollsFromTheRight());
+    notifySize();
     repaint();
     return w;
+}
+
+void DrawnWindow::setDpi(int dpi) {
+    if (!buffer_ || dpi <= 0)
+        return;
+    buffer_->setDpi(dpi);
+    scaled_->setDpi(dpi);
+    notifySize();
+    repaint();
+}
+
+int DrawnWindow::toDevice(int pixels96) const {
+    return scaleForDpi(pixels96, dpi());
+}
+
+Canvas& DrawnWindow::buffer() {
+    if (devicePixels())
+        return *buffer_;
+    return *scaled_;
+}
+
+void DrawnWindow::notifySize() {
+    const Size s = buffer().size();
+    resized(s.width, s.height);
 }
 
 void DrawnWindow::repaint() {
     if (!buffer_ || !window_)
         return;
-    paintBuffer(*buffer_);
+    paintBuffer(buffer());
     ::InvalidateRect(window_.get(), nullptr, FALSE);
 }
 
@@ -67,22 +94,23 @@ LRESULT DrawnWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::EndPaint(w, &ps);
             return 0;
         }
+        case WM_PRINTCLIENT:
+            // A child that draws its parent's background under itself asks for this picture.
+            if (buffer_)
+                buffer_->present(reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_SIZE: {
             const int width = LOWORD(lParam), height = HIWORD(lParam);
             if (buffer_ && (buffer_->size() != Size{width, height})) {
                 buffer_->resize(width, height);
-                resized(width, height);
+                notifySize();
                 if (!keepsPicture())
                     repaint();
             }
             return 0;
         }
         case kDpiChangedAfterParent:
-            if (buffer_) {
-                buffer_->setDpi(windowDpi(w));
-                resized(buffer_->size().width, buffer_->size().height);
-                repaint();
-            }
+            setDpi(windowDpi(w));
             return 0;
         default:
             break;

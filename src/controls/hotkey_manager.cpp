@@ -103,6 +103,20 @@ bool MustUnloadUsLayout(const std::vector<uintptr_t>& installedLayouts, uintptr_
     return std::find(installedLayouts.begin(), installedLayouts.end(), usLayout) == installedLayouts.end();
 }
 
+OnDemandLayout::~OnDemandLayout() {
+    if (unload_ && system_.unload)
+        system_.unload(layout_);
+}
+
+uintptr_t OnDemandLayout::get() {
+    if (layout_ || !system_.load)
+        return layout_;
+    const std::vector<uintptr_t> installed = system_.installed ? system_.installed() : std::vector<uintptr_t>{};
+    layout_ = system_.load();
+    unload_ = layout_ && MustUnloadUsLayout(installed, layout_);
+    return layout_;
+}
+
 THotKeyManager::THotKeyManager(std::unique_ptr<HotKeySystem> system) : system_(std::move(system)) {
     system_->setMessageSink(
         [this](uint32_t message, uintptr_t wParam, intptr_t lParam) { WndProc(message, wParam, lParam); });

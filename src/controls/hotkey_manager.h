@@ -68,6 +68,29 @@ ModifierNames StartupModifierNames(const std::function<std::wstring(uint8_t key)
 // Whether the unit loaded the US layout itself (and must unload it at shutdown).
 bool MustUnloadUsLayout(const std::vector<uintptr_t>& installedLayouts, uintptr_t usLayout) noexcept;
 
+// A keyboard layout loaded the first time it is asked for, so that merely linking the unit that
+// holds it loads nothing, and given back at the end unless it was among the user's layouts
+// before.
+class OnDemandLayout {
+  public:
+    struct System {
+        std::function<std::vector<uintptr_t>()> installed;  // the user's layouts now
+        std::function<uintptr_t()> load;                    // 0 on failure
+        std::function<void(uintptr_t)> unload;
+    };
+    explicit OnDemandLayout(System system) : system_(std::move(system)) {}
+    OnDemandLayout(const OnDemandLayout&) = delete;
+    OnDemandLayout& operator=(const OnDemandLayout&) = delete;
+    ~OnDemandLayout();
+    // The layout, loading it on the first call; 0 when it cannot be loaded (tried again later).
+    uintptr_t get();
+
+  private:
+    System system_;
+    uintptr_t layout_ = 0;
+    bool unload_ = false;
+};
+
 // What the manager needs from the system: global atoms and hotkey registrations on the
 // manager's hidden window.
 class HotKeySystem {

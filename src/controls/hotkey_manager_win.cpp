@@ -50,42 +50,43 @@ class WindowHotKeySystem final : public HotKeySystem {
     MessageSink sink_;
 };
 
-// Unit-wide key names and the US layout, set up once when the program loads and released when
-// it ends.
+// Unit-wide key names, set up once when the program loads, and the US layout, loaded only when a
+// text in its names is first asked for and released when the program ends.
 class KeyNameUnit {
   public:
-    KeyNameUnit() {
+    KeyNameUnit()
+        : usLayout_({[] {
+                         HKL listed[100];
+                         const int count = ::GetKeyboardLayoutList(100, listed);
+                         std::vector<uintptr_t> installed;
+                         for (int i = 0; i < count; ++i)
+                             installed.push_back(reinterpret_cast<uintptr_t>(listed[i]));
+                         return installed;
+                     },
+                     [] {
+                         // 0x80: KLF_NOTELLSHELL, the shell has no business knowing about this load.
+                         return reinterpret_cast<uintptr_t>(::LoadKeyboardLayoutW(L"00000409", 0x80));
+                     },
+                     [](uintptr_t layout) { ::UnloadKeyboardLayout(reinterpret_cast<HKL>(layout)); }}) {
         names_ = StartupModifierNames([this](uint8_t key) { return layoutKeyName(key, true); });
-        HKL listed[100];
-        const int count = ::GetKeyboardLayoutList(100, listed);
-        std::vector<uintptr_t> installed;
-        for (int i = 0; i < count; ++i)
-            installed.push_back(reinterpret_cast<uintptr_t>(listed[i]));
-        // 0x80: KLF_NOTELLSHELL, the shell has no business knowing about this load.
-        usLayout_ = ::LoadKeyboardLayoutW(L"00000409", 0x80);
-        unloadUs_ = usLayout_ && MustUnloadUsLayout(installed, reinterpret_cast<uintptr_t>(usLayout_));
     }
     KeyNameUnit(const KeyNameUnit&) = delete;
     KeyNameUnit& operator=(const KeyNameUnit&) = delete;
-    ~KeyNameUnit() {
-        if (unloadUs_)
-            ::UnloadKeyboardLayout(usLayout_);
-    }
 
     const ModifierNames& names() const noexcept { return names_; }
 
-    std::wstring layoutKeyName(uint8_t key, bool localized) const {
-        const UINT scan = localized ? ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)
-                                    : ::MapVirtualKeyExW(key, MAPVK_VK_TO_VSC, usLayout_);
+    std::wstring layoutKeyName(uint8_t key, bool localized) {
+        HKL us = localized ? nullptr : reinterpret_cast<HKL>(usLayout_.get());
+        const UINT scan = localized ? ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC) : ::MapVirtualKeyExW(key, MAPVK_VK_TO_VSC, us);
         const LONG request = KeyNameRequest(scan, key);
         if (request == 0)
             return {};
         HKL previous = nullptr;
-        if (!localized && usLayout_) {
+        if (us) {
             HKL active = ::GetKeyboardLayout(0);
-            if (active != usLayout_) {
+            if (active != us) {
                 previous = active;
-                ::ActivateKeyboardLayout(usLayout_, 0);
+                ::ActivateKeyboardLayout(us, 0);
             }
         }
         // The wide form: a localized name is kept whole even outside the ANSI code page.
@@ -97,9 +98,8 @@ class KeyNameUnit {
     }
 
   private:
+    OnDemandLayout usLayout_;
     ModifierNames names_;
-    HKL usLayout_ = nullptr;
-    bool unloadUs_ = false;
 };
 
 KeyNameUnit& keyNameUnit() {
@@ -126,7 +126,7 @@ const ModifierNames& LocalizedModifierNames() {
 }
 
 std::wstring HotKeyToText(HotKeyValue value, bool localized) {
-    const KeyNameUnit& unit = keyNameUnit();
+    KeyNameUnit& unit = keyNameUnit();
     static const ModifierNames kFixed;
     return HotKeyText(value, localized ? unit.names() : kFixed,
                       [&](uint8_t key) { return unit.layoutKeyName(key, localized); });

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "controls/dpi.h"
+
 namespace vantrel::controls {
 
 namespace {
@@ -409,7 +411,7 @@ void THtmlRenderer::layout(const THtmlNode& root, TextMeasurer& measurer, const 
     totalHeight_ = 0;
     maxWidth_ = 0;
     layoutNode(root, measurer, rect);
-    totalHeight_ += 2;
+    totalHeight_ += scaleForDpi(2, dpi);
 }
 
 void THtmlRenderer::layoutNode(const THtmlNode& node, TextMeasurer& measurer, const Rect& rect) {
@@ -431,11 +433,11 @@ void THtmlRenderer::layoutNode(const THtmlNode& node, TextMeasurer& measurer, co
             }
             if (token == L"\t" && node.indentX > 0) {
                 token.clear();
-                penX_ = node.indentX;
+                penX_ = scaleForDpi(node.indentX, dpi);
             }
             Size size;
             if (node.imageIndex >= 0 && images)
-                size = {images->width(), images->height() + imagePadding};
+                size = {images->width(), images->height() + scaleForDpi(imagePadding, dpi)};
             else if (token.empty())
                 size = {0, lineHeight};
             else
@@ -738,6 +740,14 @@ bool TTvHtmlLabel::setLabelType(TTvLabelType t) {
     labelType_ = t;
     applyLabelType();
     reparse();
+    return true;
+}
+
+bool TTvHtmlLabel::setDpi(int dpi) {
+    if (dpi <= 0 || dpi == renderer_.dpi)
+        return false;
+    renderer_.dpi = dpi;
+    relayout();
     return true;
 }
 

@@ -171,6 +171,9 @@ class THtmlRenderer {
     const ImageList* images = nullptr;
     int imagePadding = 0;
     const THtmlNode* hoverNode = nullptr;
+    // Layout is in device pixels at this DPI (text is measured there); the lengths the markup
+    // and the properties give in pixels (an indent, the image padding) are 96-DPI pixels.
+    int dpi = 96;
 
   private:
     void layoutNode(const THtmlNode& node, TextMeasurer& measurer, const Rect& rect);
@@ -272,7 +275,10 @@ class TTvHtmlLabel {
     TAlign Align() const { return align_; }
     void setAlign(TAlign a) { align_ = a; }
 
-    // Bounds of the control; a width change is laid out at the next paint.
+    // The DPI the label is shown at; the measurer must measure at it. Lays out again.
+    int dpi() const { return renderer_.dpi; }
+    bool setDpi(int dpi);
+    // Bounds of the control, in device pixels; a width change is laid out at the next paint.
     void setBounds(int width, int height);
     int width() const { return width_; }
     int height() const { return height_; }

@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
-#include "controls/dpi_win.h"
+#include <algorithm>
+
+#include "controls/theme_win.h"
 
 namespace vantrel::controls {
 
@@ -16,11 +18,29 @@ HtmlLabelWindow::HtmlLabelWindow()
 }
 
 void HtmlLabelWindow::resized(int width, int height) {
-    measurer_.setDpi(windowDpi(hwnd()));
+    // Text is measured at the window's DPI: a new DPI means new widths, so a new layout.
+    measurer_.setDpi(dpi());
+    label_->setDpi(dpi());
     label_->setBounds(width, height);
 }
 
-void HtmlLabelWindow::paintBuffer(GdiCanvas& canvas) {
+void HtmlLabelWindow::takeFont(HFONT font) {
+    LOGFONTW lf{};
+    if (!font || !::GetObjectW(font, sizeof(lf), &lf))
+        return;
+    font_ = font;
+    TFontData data = label_->Font();
+    data.name = lf.lfFaceName;
+    if (lf.lfHeight != 0) {
+        const int pixels = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+        data.size = std::max(1, (pixels * 72 + dpi() / 2) / dpi());
+    }
+    data.style = (lf.lfWeight >= FW_SEMIBOLD ? kBold : 0u) | (lf.lfItalic ? kItalic : 0u) |
+                 (lf.lfUnderline ? kUnderline : 0u) | (lf.lfStrikeOut ? kStrikeOut : 0u);
+    label_->setFont(data);
+}
+
+void HtmlLabelWindow::paintBuffer(Canvas& canvas) {
     const Size wanted = label_->autoSize();
     const Size have = canvas.size();
     if (wanted != have && wanted.width > 0 && wanted.height > 0) {
@@ -30,7 +50,10 @@ void HtmlLabelWindow::paintBuffer(GdiCanvas& canvas) {
         if (canvas.size() != have)
             return;
     }
-    canvas.fill({0, 0, have.width, have.height}, background_);
+    if (background_ == colors::kNone)
+        paintParentBackground(hwnd(), deviceBuffer().dc(), RECT{0, 0, have.width, have.height});
+    else
+        canvas.fill({0, 0, have.width, have.height}, background_);
     label_->paint(canvas);
 }
 
@@ -65,6 +88,13 @@ LRESULT HtmlLabelWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_LBUTTONDOWN:
             label_->mouseDown(x, y);
             return 0;
+        case WM_SETFONT:
+            takeFont(reinterpret_cast<HFONT>(wParam));
+            if (LOWORD(lParam))
+                repaint();
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(font_);
         default:
             break;
     }

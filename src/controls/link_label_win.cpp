@@ -2,6 +2,11 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
+#include "controls/canvas_gdi_win.h"
+#include "controls/dpi.h"
+#include "controls/dpi_win.h"
 #include "controls/tray_icon.h"
 #include "platform/trace_log.h"
 #include "platform/window_class_win.h"
@@ -46,15 +51,34 @@ HCURSOR TAutoURLLabel::LinkCursor() noexcept {
     return linkCursorUnit().get();
 }
 
-TAutoURLLabel::TAutoURLLabel(HWND parent, int x, int y, int width, int height, int id) {
+namespace {
+// Sent to child windows after their parent's DPI changed (Windows 10 1607 on).
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+}  // namespace
+
+TAutoURLLabel::TAutoURLLabel(HWND parent, int x, int y, int width, int height, int id, int dpi) {
     HINSTANCE inst = ensureWindowClass(kClass, &TAutoURLLabel::windowProc, ::LoadCursorW(nullptr, IDC_ARROW));
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof(ncm);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
-    ncm.lfMessageFont.lfUnderline = TRUE;
-    font_.reset(::CreateFontIndirectW(&ncm.lfMessageFont));
+    setDpi(dpi > 0 ? dpi : controls::windowDpi(parent));
+    if (width <= 0)
+        width = controls::scaleForDpi(kDefaultWidth, dpi_);
+    if (height <= 0) {
+        WindowDc screen(nullptr);
+        SelectGuard sel(screen.get(), font_);
+        TEXTMETRICW tm{};
+        ::GetTextMetricsW(screen.get(), &tm);
+        height = std::max(controls::scaleForDpi(kDefaultHeight, dpi_), int(tm.tmHeight));
+    }
     window_.reset(::CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, this));
+}
+
+void TAutoURLLabel::setDpi(int dpi) {
+    dpi_ = dpi;
+    controls::Font font = controls::systemMessageFont(dpi);
+    font.style |= controls::kUnderline;
+    font_ = controls::cachedFont(font, dpi);
+    if (window_)
+        ::InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
 TAutoURLLabel::~TAutoURLLabel() {
@@ -132,6 +156,9 @@ LRESULT TAutoURLLabel::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_ERASEBKGND:
             return 1;
+        case kDpiChangedAfterParent:
+            setDpi(controls::windowDpi(wnd));
+            return 0;
     }
     return ::DefWindowProcW(wnd, msg, wp, lp);
 }
@@ -143,7 +170,7 @@ void TAutoURLLabel::paint(HDC dc) {
     auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
         parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window_.get())));
     ::FillRect(dc, &rc, brush ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
-    SelectGuard font(dc, font_.get());
+    SelectGuard font(dc, font_);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kLinkColor);
     ::DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &rc, DT_LEFT | DT_TOP | DT_NOPREFIX);

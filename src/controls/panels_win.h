@@ -8,7 +8,7 @@ namespace vantrel::controls {
 // Its properties are plain fields: every change repaints.
 class ShaderWindow : public ModelWindow<TTvShader> {
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
 };
 
 // Not a ModelWindow: its model is built on the picture source, which must exist first.
@@ -23,7 +23,7 @@ class HeaderWindow : public DrawnWindow {
     }
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override { model_.paint(canvas); }
+    void paintBuffer(Canvas& canvas) override { model_.paint(canvas); }
 
   private:
     ResourcePictureSource source_;

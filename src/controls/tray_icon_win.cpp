@@ -58,16 +58,50 @@ class TTrayIconHandler : public ProcessShared<TTrayIconHandler> {
     // The owner of the menu now showing on the handler window (null when none is).
     void setMenuOwner(HWND owner) noexcept { menuOwner_ = owner; }
     HWND menuOwner() const noexcept { return menuOwner_; }
+    bool taskbarCreatedAllowed() const noexcept { return taskbarCreatedAllowed_; }
 
   private:
     TTrayIconHandler() {
         HINSTANCE inst = ensureWindowClass(kClass, &TTrayIconHandler::windowProc);
         // A real (hidden) top-level window: the menu needs it as the foreground window.
+        // It also hears the shell's "TaskbarCreated" broadcast, for every icon, owned or not.
         window_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                         inst, nullptr));
+        taskbarCreatedAllowed_ = allowThroughMessageFilter(window_.get(), TTrayIcon::TaskbarCreatedMessage());
+    }
+
+    // An elevated program gets no messages from the (unelevated) shell unless it lets them
+    // through. ChangeWindowMessageFilterEx exists from Windows 7 on; looked up, not linked.
+    static bool allowThroughMessageFilter(HWND window, UINT message) {
+        using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+        static const auto filter = reinterpret_cast<FilterFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+        constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+        return window && message && filter && filter(window, message, kAllow, nullptr);
+    }
+
+    // The taskbar was made anew (the shell restarted) and knows no icons: each one that was
+    // shown is added again, with its current tip.
+    void taskbarCreated() {
+        std::vector<UINT> ids;
+        for (const auto& entry : icons_)
+            ids.push_back(entry.first);
+        for (UINT id : ids) {
+            auto it = icons_.find(id);
+            if (it != icons_.end() && it->second->IconVisible())
+                it->second->ShowIcon();
+        }
     }
 
     static LRESULT CALLBACK windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+        if (msg != 0 && msg == TTrayIcon::TaskbarCreatedMessage() && instance_) {
+            try {
+                instance_->taskbarCreated();
+            } catch (...) {
+                VANTREL_ASSERT_FAILED(L"Assertion failure", "tray_icon");
+            }
+            return 0;
+        }
         if (msg == kTrayCallbackMessage && instance_) {
             auto it = instance_->icons_.find(static_cast<UINT>(wp));
             if (it != instance_->icons_.end()) {
@@ -96,6 +130,7 @@ class TTrayIconHandler : public ProcessShared<TTrayIconHandler> {
     std::map<UINT, TTrayIcon*> icons_;
     HWND menuOwner_ = nullptr;
     UINT nextId_ = 1;
+    bool taskbarCreatedAllowed_ = false;
     friend class ProcessShared<TTrayIconHandler>;
 };
 
@@ -145,6 +180,10 @@ UINT TTrayIcon::TaskbarCreatedMessage() noexcept {
     return message;
 }
 
+bool TTrayIcon::TaskbarCreatedPassesFilter() const noexcept {
+    return handler_.taskbarCreatedAllowed();
+}
+
 TTrayIcon::TTrayIcon(HWND owner)
     : owner_(owner),
       handlerRef_(std::make_unique<HandlerRef>(this)),
@@ -161,7 +200,6 @@ TTrayIcon::TTrayIcon(HWND owner)
     record_.uID = handlerRef_->id();
     record_.uFlags = kTrayRecordFlags;
     record_.uCallbackMessage = kTrayCallbackMessage;
-    TaskbarCreatedMessage();
     if (owner_)
         subclassed_ = ::SetWindowSubclass(owner_, &TTrayIcon::ownerProc, reinterpret_cast<UINT_PTR>(this),
                                           reinterpret_cast<DWORD_PTR>(this));
@@ -507,8 +545,6 @@ LRESULT TTrayIcon::ownerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     } else if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_RESTORE) {
         if (::IsIconic(wnd))
             ::ShowWindow(wnd, SW_RESTORE);
-    } else if (msg != 0 && msg == TaskbarCreatedMessage() && iconVisible_) {
-        ShowIcon();
     }
 
     if (msg == WM_SHOWWINDOW && wp == TRUE && lp == 0) {

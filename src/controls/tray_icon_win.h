@@ -81,8 +81,12 @@ class TTrayIcon : private TrayNotificationTarget {
 
     // The record handed to the shell (for tests and diagnostics).
     const NOTIFYICONDATAW& IconRecord() const noexcept { return record_; }
-    // The registered "TaskbarCreated" message (0 where the shell is too old to send it).
+    // The registered "TaskbarCreated" message (0 where the shell is too old to send it). The
+    // process's handler window hears it and shows every icon again that was shown.
     static UINT TaskbarCreatedMessage() noexcept;
+    // Whether the handler window lets that message through the message filter (it must, for an
+    // elevated program to hear the unelevated shell).
+    bool TaskbarCreatedPassesFilter() const noexcept;
 
     virtual bool ShowIcon();
     virtual bool HideIcon();

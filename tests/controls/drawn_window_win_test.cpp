@@ -57,7 +57,7 @@ class CountingGauge : public GaugeWindow {
     int paints = 0;
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override {
+    void paintBuffer(Canvas& canvas) override {
         ++paints;
         GaugeWindow::paintBuffer(canvas);
     }

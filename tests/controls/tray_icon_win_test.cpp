@@ -194,15 +194,32 @@ TEST(TrayIconWinTest, InTheNotificationAreaWithTipBalloonAndRestart) {
     test::saveScreenshot(test::captureScreen(kAreaX, kAreaY, kAreaW, kAreaH), "tray.png");
     EXPECT_TRUE(onScreen(colour).found());
 
-    // The shell lost its icons (as when it restarts) and says so with "TaskbarCreated".
+    // The shell lost its icons (as when it restarts) and says so with "TaskbarCreated", broadcast
+    // to the top-level windows: the icon with an owner and one without come back, with their
+    // current tips.
     ASSERT_NE(TTrayIcon::TaskbarCreatedMessage(), 0u);
-    NOTIFYICONDATAW copy = tray->IconRecord();
-    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &copy));
-    EXPECT_FALSE(tray->Refresh());
-    ::SendMessageW(owner.window.get(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(tray->TaskbarCreatedPassesFilter());
+    const COLORREF loneColour = RGB(255, 160, 0);
+    IconHandle loneIcon = solidIcon(loneColour);
+    TTrayIcon lone(nullptr);
+    lone.SetIcon(loneIcon.get());
+    lone.SetIconVisible(true);
+    lone.Loaded();
+    ASSERT_TRUE(pumpUntil([&] { return onScreen(loneColour).found(); }, 5000));
+    for (TTrayIcon* each : {tray.get(), &lone}) {
+        NOTIFYICONDATAW copy = each->IconRecord();
+        ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &copy));
+        EXPECT_FALSE(each->Refresh());
+    }
+    ASSERT_TRUE(pumpUntil([&] { return !onScreen(colour).found() && !onScreen(loneColour).found(); }, 5000));
     tray->SetHint(L"Vantrel: back after a shell restart");
+    ::SendMessageTimeoutW(HWND_BROADCAST, TTrayIcon::TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG, 2000,
+                          nullptr);
     EXPECT_TRUE(tray->Refresh());
-    EXPECT_TRUE(pumpUntil([&] { return onScreen(colour).found(); }, 5000));
+    EXPECT_TRUE(lone.Refresh());
+    EXPECT_TRUE(shellKnows(tray->IconRecord()));
+    EXPECT_TRUE(pumpUntil([&] { return onScreen(colour).found() && onScreen(loneColour).found(); }, 5000));
+    lone.SetIconVisible(false);
 
     // Destroying one icon removes it; the other stays.
     const COLORREF otherColour = RGB(0, 200, 255);

@@ -2,6 +2,7 @@
 
 #include "controls/dpi.h"
 #include "controls/dpi_win.h"
+#include "controls/canvas_gdi_win.h"
 
 namespace vantrel::controls::gallery {
 
@@ -18,10 +19,6 @@ Gallery::~Gallery() {
         ::DestroyWindow(window_);
     if (images_)
         ::ImageList_Destroy(images_);
-    if (font_)
-        ::DeleteObject(font_);
-    if (boldFont_)
-        ::DeleteObject(boldFont_);
 }
 
 int Gallery::s(int pixels96) const {
@@ -49,21 +46,18 @@ HWND Gallery::child(const wchar_t* cls,
 }
 
 TFontData Gallery::messageFont() const {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof(ncm);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+    const Font system = systemMessageFont(dpi_);
     TFontData f;
-    f.name = ncm.lfMessageFont.lfFaceName;
-    const int height =
-        ncm.lfMessageFont.lfHeight < 0 ? -ncm.lfMessageFont.lfHeight : ncm.lfMessageFont.lfHeight;
-    f.size = height ? MulDiv(height, 72, 96) : 8;
+    f.name = system.name;
+    f.size = system.size;
+    f.style = system.style;
     return f;
 }
 
 HtmlLabelWindow& Gallery::label(int x, int y, int w, int h, const wchar_t* caption, HWND parent) {
     labels_.push_back(std::make_unique<HtmlLabelWindow>());
     HtmlLabelWindow& l = *labels_.back();
-    l.create(parent ? parent : window_, s(x), s(y), s(w), s(h));
+    l.create(parent ? parent : window_, s(x), s(y), s(w), s(h), 0, dpi_);
     l.label().setFont(messageFont());
     l.label().setCaption(caption);
     l.repaint();
@@ -72,11 +66,11 @@ HtmlLabelWindow& Gallery::label(int x, int y, int w, int h, const wchar_t* capti
 
 PanelWindow& Gallery::panel(Color color, int x, int y, int w, int h, HWND parent) {
     panels_.push_back(std::make_unique<PanelWindow>(color));
-    panels_.back()->create(parent ? parent : window_, s(x), s(y), s(w), s(h));
+    panels_.back()->create(parent ? parent : window_, s(x), s(y), s(w), s(h), 0, dpi_);
     return *panels_.back();
 }
 
-HWND Gallery::create() {
+HWND Gallery::create(int dpi) {
     static const bool registered = [] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
@@ -88,7 +82,7 @@ HWND Gallery::create() {
         return ::RegisterClassExW(&wc) != 0;
     }();
     (void)registered;
-    dpi_ = windowDpi(nullptr);
+    dpi_ = dpi > 0 ? dpi : windowDpi(nullptr);
     RECT rc{0, 0, s(kClientWidth), s(kClientHeight)};
     // No WS_CLIPCHILDREN: the window paints the dialog colour under the group boxes, which
     // leave their inside to the parent.
@@ -98,33 +92,32 @@ HWND Gallery::create() {
                                 rc.bottom - rc.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
     if (!window_)
         return nullptr;
-    dpi_ = windowDpi(window_);
+    if (dpi <= 0)
+        dpi_ = windowDpi(window_);
     build();
     return window_;
 }
 
 void Gallery::build() {
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof(ncm);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
-    font_ = ::CreateFontIndirectW(&ncm.lfMessageFont);
-    LOGFONTW bold = ncm.lfMessageFont;
-    bold.lfWeight = FW_BOLD;
-    boldFont_ = ::CreateFontIndirectW(&bold);
+    // The standard controls take the system's message font for the gallery's DPI, as the
+    // program's windows do.
+    Font message = systemMessageFont(dpi_);
+    font_ = cachedFont(message, dpi_);
+    message.style |= kBold;
+    boldFont_ = cachedFont(message, dpi_);
     const Color lime = colors::kLime;
 
     // ---- Overview: CPU meter and memory history ----
     child(L"BUTTON", L"CPU Usage", BS_GROUPBOX, 8, 4, 100, 104);
     panel(colors::kBlack, 18, 22, 80, 78);
     HWND cpuPanel = panels_.back()->hwnd();
-    indicator.create(cpuPanel, s(16), s(6), s(48), s(45));
+    indicator.create(cpuPanel, s(16), s(6), s(48), s(45), 0, dpi_);
     indicator.change([&](auto& m) {
         m.setForeground(lime);
         m.setBackground(colors::kBlack);
     });
     indicator.setPosition(40);
     auto& cpuText = label(0, 54, 80, 18, L"40 %", cpuPanel);
-    cpuText.setBackground(colors::kBlack);
     cpuText.update(cpuText.label().setFont(TFontData{L"Tahoma", lime, 8, 0, 0, 0}));
     cpuText.update(cpuText.label().setAlignment(TLabelAlignment::taCenter));
 
@@ -135,7 +128,6 @@ void Gallery::build() {
     const int scaleY[] = {2, 56, 108};
     for (int i = 0; i < 3; ++i) {
         auto& l = label(2, scaleY[i], 52, 16, scale[i], scopePanel);
-        l.setBackground(colors::kBlack);
         l.update(l.label().setFont(TFontData{L"Tahoma", lime, 8, 0, 0, 0}));
         l.update(l.label().setAlignment(TLabelAlignment::taRightJustify));
     }
@@ -150,7 +142,7 @@ void Gallery::build() {
         m.setInterval(100);
         m.setPosition(50);
     });
-    scope.create(scopePanel, s(58), s(4), s(240), s(120));
+    scope.create(scopePanel, s(58), s(4), s(240), s(120), 0, dpi_);
     // The program switches the scope on at its first refresh; here it samples every 100 ms so
     // that a trace shows at once.
     scope.setPosition(62);
@@ -193,7 +185,7 @@ void Gallery::build() {
     headerLabel.update(headerLabel.label().setLabelType(TTvLabelType::ltHeader));
 
     // ---- Optimization: the check group box ----
-    autoOptimization.create(window_, s(8), s(334), s(432), s(150));
+    autoOptimization.create(window_, s(8), s(334), s(432), s(150), 0, dpi_);
     autoOptimization.setFont(font_);
     autoOptimization.setCaption(L"Automatic Optimization");
     autoOptimization.setBoxAlignment(TBoxAlignment::taRightJustify);
@@ -215,7 +207,7 @@ void Gallery::build() {
     rec.update(rec.label().setAlignment(TLabelAlignment::taRightJustify));
     autoOptimization.setChecked(true);
 
-    disabledBox.create(window_, s(8), s(492), s(432), s(70));
+    disabledBox.create(window_, s(8), s(492), s(432), s(70), 0, dpi_);
     disabledBox.setFont(font_);
     disabledBox.setCaption(L"Cleared: contents disabled");
     child(L"STATIC", L"Recover memory automatically every", 0, 12, 28, 200, 16, disabledBox.hwnd());
@@ -236,13 +228,13 @@ void Gallery::build() {
         m.setFont(Font{messageFont().name, messageFont().size, 0});
         m.setProgress(38);
     });
-    gaugeBefore.create(white, s(4), s(4), s(212), s(20));
+    gaugeBefore.create(white, s(4), s(4), s(212), s(20), 0, dpi_);
     gaugeAfter.change([&](auto& m) {
         m.setForeColor(colors::kGreen);
         m.setFont(Font{messageFont().name, messageFont().size, 0});
         m.setProgress(61);
     });
-    gaugeAfter.create(white, s(4), s(30), s(212), s(20));
+    gaugeAfter.create(white, s(4), s(30), s(212), s(20), 0, dpi_);
 
     auto barSetup = [&](OrvelProgressBarWindow& bar, int y, int position) {
         bar.change([&](auto& m) {
@@ -252,7 +244,7 @@ void Gallery::build() {
             m.setShowPosText(false);
             m.setPosition(position);
         });
-        bar.create(window_, s(rx + 20), s(y), s(385), s(25));
+        bar.create(window_, s(rx + 20), s(y), s(385), s(25), 0, dpi_);
     };
     HWND l2 = child(L"STATIC", L"Physical Memory Available", 0, rx + 20, 92, 300, 16);
     ::SendMessageW(l2, WM_SETFONT, WPARAM(boldFont_), FALSE);
@@ -263,7 +255,7 @@ void Gallery::build() {
         m.setColorEnd(colors::kLime);
         m.setPosition(61);
     });
-    memoryBlocks.create(window_, s(rx + 20), s(138), s(385), s(16));
+    memoryBlocks.create(window_, s(rx + 20), s(138), s(385), s(16), 0, dpi_);
     HWND l6 = child(L"STATIC", L"Virtual Memory Available", 0, rx + 20, 162, 300, 16);
     ::SendMessageW(l6, WM_SETFONT, WPARAM(boldFont_), FALSE);
     barSetup(swapBar, 180, 35);
@@ -277,14 +269,14 @@ void Gallery::build() {
         m.setBreakPos(20);
         m.setPosition(50);
     });
-    led.create(window_, s(rx + 20), s(234), s(382), s(23));
+    led.create(window_, s(rx + 20), s(234), s(382), s(23), 0, dpi_);
     cpuBlocks.change([&](auto& m) {
         m.setGradientBar(true);
         m.setColor(colors::kLime);
         m.setColorEnd(colors::kRed);
         m.setPosition(50);
     });
-    cpuBlocks.create(window_, s(rx + 20), s(264), s(385), s(16));
+    cpuBlocks.create(window_, s(rx + 20), s(264), s(385), s(16), 0, dpi_);
 
     child(L"BUTTON", L"CPU Usage History", BS_GROUPBOX, rx, 286, 430, 146);
     panel(colors::kBlack, rx + 20, 304, 369, 120);
@@ -295,10 +287,10 @@ void Gallery::build() {
         m.setColor(lime);
         m.setBackGroundColor(colors::kBlack);
         m.setGridColor(colors::kGreen);
-        m.setGridXstep(16, s(365));
+        m.setGridXstep(16, 365);
     });
-    // The chart is the panel less 4 pixels each way.
-    trend.create(trendPanel, s(2), s(2), s(369) - 4, s(120) - 4);
+    // The chart is the panel less 2 pixels each side.
+    trend.create(trendPanel, s(2), s(2), s(365), s(116), 0, dpi_);
     for (int i = 0; i < 100; ++i)
         trend.addValue(int(30 + 25 * ((i * 37) % 11) / 10 + (i % 7) * 3));
 
@@ -311,15 +303,15 @@ void Gallery::build() {
         m.CaptionFont = Font{messageFont().name, messageFont().size, kBold};
         m.Alignment = kTextLeft;
     });
-    shader.create(window_, s(rx), s(440), s(200), s(60));
-    marquee.create(window_, s(rx + 212), s(460), s(218), 0);
+    shader.create(window_, s(rx), s(440), s(200), s(60), 0, dpi_);
+    marquee.create(window_, s(rx + 212), s(460), s(218), s(17));
     marquee.change([&](auto& m) {
         m.setStep(50);
         m.setSpeed(50);
         m.setAnimate(true);
     });
-    header.create(window_, s(rx), s(510), s(430), s(70));
-    header2.create(window_, s(rx), s(588), s(430), s(70));
+    header.create(window_, s(rx), s(510), s(430), s(70), 0, dpi_);
+    header2.create(window_, s(rx), s(588), s(430), s(70), 0, dpi_);
     header2.change([](TTvHeader& m) {
         // Each setter must run: no short-circuit between them.
         const bool style = m.setStyle(THeaderStyle::hsSilverGreen);

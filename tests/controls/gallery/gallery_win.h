@@ -21,7 +21,7 @@ class PanelWindow : public DrawnWindow {
     explicit PanelWindow(Color color) : color_(color) {}
 
   protected:
-    void paintBuffer(GdiCanvas& canvas) override {
+    void paintBuffer(Canvas& canvas) override {
         canvas.fill({0, 0, canvas.size().width, canvas.size().height}, color_);
     }
 
@@ -37,7 +37,8 @@ class Gallery {
     Gallery(const Gallery&) = delete;
     Gallery& operator=(const Gallery&) = delete;
 
-    HWND create();
+    // dpi 0: the screen's; any other draws the whole gallery at that DPI.
+    HWND create(int dpi = 0);
     HWND hwnd() const { return window_; }
     int dpi() const { return dpi_; }
     // The gallery program ends its message loop when the window closes.
@@ -78,7 +79,7 @@ class Gallery {
 
     HWND window_ = nullptr;
     int dpi_ = 96;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr;  // from the process's font cache
     HFONT boldFont_ = nullptr;
     HIMAGELIST images_ = nullptr;
     std::unique_ptr<GdiImageList> imageList_;
