@@ -78,18 +78,21 @@ void ScaledCanvas::fill(const Rect& rect, Color color) {
 
 void ScaledCanvas::line(int x1, int y1, int x2, int y2, Color color) {
     const int t = lineWidth();
-    // A line covers the pixels from its start up to, not including, its end. Straight ones become
-    // bands of the line's thickness from the scaled edge: the same on every row and column.
+    // Across a line its band ends where its 96-DPI pixel ends, so a line on the last row or column
+    // is never cut by the canvas's edge; along it the line covers the pixels from its start up to,
+    // not including, its end.
+    auto bandX = [&](int x) { return deviceX(x + 1) - t; };
+    auto bandY = [&](int y) { return deviceY(y + 1) - t; };
     if (y1 == y2 || x1 == x2) {
         if (x1 == x2 && y1 == y2)
             return;
         Rect band;
         if (y1 == y2) {
-            const int y = deviceY(y1);
+            const int y = bandY(y1);
             band = x1 < x2 ? Rect{deviceX(x1), y, deviceX(x2), y + t}
                            : Rect{deviceX(x2 + 1), y, deviceX(x1 + 1), y + t};
         } else {
-            const int x = deviceX(x1);
+            const int x = bandX(x1);
             band = y1 < y2 ? Rect{x, deviceY(y1), x + t, deviceY(y2)}
                            : Rect{x, deviceY(y2 + 1), x + t, deviceY(y1 + 1)};
         }
@@ -97,15 +100,14 @@ void ScaledCanvas::line(int x1, int y1, int x2, int y2, Color color) {
             device_.fill(band, color);
         return;
     }
-    // A slanted line: as many device lines side by side as the thickness, stacked across the
-    // line's main direction so that it meets straight lines of the same thickness.
-    const int dx1 = deviceX(x1), dy1 = deviceY(y1), dx2 = deviceX(x2), dy2 = deviceY(y2);
-    const bool flat = std::abs(dx2 - dx1) >= std::abs(dy2 - dy1);
+    // A slanted line: as many device lines side by side as the thickness, stacked across its main
+    // direction, so that it meets straight lines of the same thickness.
+    const bool flat = std::abs(x2 - x1) >= std::abs(y2 - y1);
     for (int k = 0; k < t; ++k) {
         if (flat)
-            device_.line(dx1, dy1 + k, dx2, dy2 + k, color);
+            device_.line(deviceX(x1), bandY(y1) + k, deviceX(x2), bandY(y2) + k, color);
         else
-            device_.line(dx1 + k, dy1, dx2 + k, dy2, color);
+            device_.line(bandX(x1) + k, deviceY(y1), bandX(x2) + k, deviceY(y2), color);
     }
 }
 

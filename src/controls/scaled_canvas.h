@@ -12,7 +12,7 @@ namespace vantrel::controls {
 // rectangles that share an edge still share it after scaling, with neither gap nor overlap (at
 // 120 or 144 DPI neighbouring LEDs may differ by a device pixel in width). The canvas's own edges
 // always land on the device's. A line is a scaled 96-DPI pixel thick wherever it lies, so grid
-// lines stay crisp and equal. Text is drawn in the device's font for its resolution inside the
+// lines stay crisp and equal; across the line, that band ends where its 96-DPI pixel ends. Text is drawn in the device's font for its resolution inside the
 // scaled box, and measured back in 96-DPI pixels. Image lists are in device pixels already; only
 // their position is scaled.
 //

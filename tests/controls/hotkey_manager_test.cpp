@@ -123,6 +123,46 @@ TEST(HotKeyTextTest, StartupNamesComeFromTheKeyboard) {
     EXPECT_FALSE(MustUnloadUsLayout({0x04070407, 0x04090409}, 0x04090409));
 }
 
+TEST(OnDemandLayoutTest, LoadedOnFirstUseOnceAndGivenBackOnlyWhenItWasNotInstalled) {
+    struct Case {
+        std::vector<uintptr_t> installed;
+        uintptr_t loaded;
+        int unloads;
+    };
+    const Case cases[] = {
+        {{0x04070407}, 0x04090409, 1},              // loaded for us: given back
+        {{0x04070407, 0x04090409}, 0x04090409, 0},  // the user's own: left alone
+        {{0x04070407}, 0, 0},                       // could not be loaded: nothing to give back
+    };
+    for (const auto& c : cases) {
+        int listed = 0, loads = 0, unloads = 0;
+        uintptr_t unloaded = 0;
+        {
+            OnDemandLayout layout({[&] {
+                                       ++listed;
+                                       return c.installed;
+                                   },
+                                   [&] {
+                                       ++loads;
+                                       return c.loaded;
+                                   },
+                                   [&](uintptr_t l) {
+                                       ++unloads;
+                                       unloaded = l;
+                                   }});
+            EXPECT_EQ(loads + listed, 0) << "nothing happens before the layout is needed";
+            EXPECT_EQ(layout.get(), c.loaded);
+            layout.get();
+            EXPECT_EQ(listed, c.loaded ? 1 : 2) << "loaded once; a failed load is tried again";
+        }
+        EXPECT_EQ(unloads, c.unloads);
+        EXPECT_EQ(unloaded, c.unloads ? c.loaded : 0);
+    }
+    int loads = 0;
+    { OnDemandLayout unused({nullptr, [&] { return uintptr_t(++loads); }, nullptr}); }
+    EXPECT_EQ(loads, 0) << "never needed, never loaded";
+}
+
 // Atoms and registrations as the system keeps them: reference-counted atoms by name, one
 // holder per combination.
 class FakeHotKeySystem : public HotKeySystem {

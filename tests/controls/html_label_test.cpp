@@ -212,6 +212,28 @@ TEST_F(HtmlLabelTest, IndentMovesToAnAbsolutePosition) {
     EXPECT_EQ(chunks[chunks.size() - 2].text, L"\t") << "an indent of -1 leaves the tab as text";
 }
 
+TEST_F(HtmlLabelTest, TheMarkupsPixelsAreScaledForTheDpiAndTheLabelLaysOutAgain) {
+    FakeImages images;  // 16 x 16 device pixels: image lists come at the screen's size
+    label.setImagePadding(4);  // reaches the layout with the images
+    label.setImages(&images);
+    label.setCaption(L"Free:<ind x=120>512 MB<img src=1>");
+    auto chunk = [&](size_t i) { return label.renderer().chunks()[i]; };
+    ASSERT_EQ(label.renderer().chunks().size(), 5u);
+    EXPECT_EQ(chunk(2).x, 120);
+    EXPECT_EQ(chunk(4).height, 20);
+    EXPECT_EQ(label.renderer().totalHeight(), 22);
+
+    const int layouts = label.layoutCount();
+    EXPECT_TRUE(label.setDpi(144));
+    EXPECT_EQ(label.layoutCount(), layouts + 1) << "a new DPI measures everything anew";
+    EXPECT_EQ(label.dpi(), 144);
+    EXPECT_EQ(chunk(2).x, 180) << "the indent is 120 pixels at 96 DPI";
+    EXPECT_EQ(chunk(4).height, 22) << "16 and the padding of 4 at 96 DPI";
+    EXPECT_EQ(label.renderer().totalHeight(), 25);
+    EXPECT_FALSE(label.setDpi(144)) << "the same DPI: nothing to do";
+    EXPECT_EQ(label.layoutCount(), layouts + 1);
+}
+
 TEST_F(HtmlLabelTest, ImagesByIndexWithOrWithoutPrefix) {
     FakeImages images;
     label.setImages(&images);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -102,6 +104,84 @@ class RecordingCanvas : public Canvas {
 
   private:
     Size size_;
+    FixedMeasurer measurer_;
+};
+
+// Pixels in memory, for what drawing leaves behind: fills, lines (the end point excluded, as GDI
+// draws them) and blits are carried out; text and pictures leave nothing.
+class PixelCanvas : public Canvas {
+  public:
+    PixelCanvas(int width, int height, Color background = colors::kBlack)
+        : size_{width, height}, pixels_(size_t(width) * size_t(height), background) {}
+
+    Color at(int x, int y) const { return pixels_[size_t(y) * size_t(size_.width) + size_t(x)]; }
+    // The runs of one colour along a row: where each starts and how long it is.
+    std::vector<std::pair<int, int>> runs(int y, Color color) const {
+        std::vector<std::pair<int, int>> out;
+        for (int x = 0; x < size_.width; ++x) {
+            if (at(x, y) != color)
+                continue;
+            if (!out.empty() && out.back().first + out.back().second == x)
+                ++out.back().second;
+            else
+                out.push_back({x, 1});
+        }
+        return out;
+    }
+    std::vector<std::pair<int, int>> columnRuns(int x, Color color) const {
+        std::vector<std::pair<int, int>> out;
+        for (int y = 0; y < size_.height; ++y) {
+            if (at(x, y) != color)
+                continue;
+            if (!out.empty() && out.back().first + out.back().second == y)
+                ++out.back().second;
+            else
+                out.push_back({y, 1});
+        }
+        return out;
+    }
+
+    Size size() const override { return size_; }
+    Size measure(std::wstring_view text, const Font& font) override { return measurer_.measure(text, font); }
+    int textHeight(const Font& font) override { return measurer_.textHeight(font); }
+    void fill(const Rect& rect, Color color) override {
+        for (int y = std::max(rect.top, 0); y < std::min(rect.bottom, size_.height); ++y)
+            for (int x = std::max(rect.left, 0); x < std::min(rect.right, size_.width); ++x)
+                set(x, y, color);
+    }
+    void line(int x1, int y1, int x2, int y2, Color color) override {
+        const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+        const int steps = std::max(dx, dy);
+        for (int i = 0; i < steps; ++i)
+            set(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps, color);
+    }
+    void text(const Rect&, std::wstring_view, const Font&, Color, unsigned, const Rect*) override {}
+    void blit(const Rect& source, int x, int y) override {
+        const std::vector<Color> before = pixels_;
+        for (int sy = source.top; sy < source.bottom; ++sy)
+            for (int sx = source.left; sx < source.right; ++sx) {
+                if (!inside(sx, sy)) {
+                    ++outsideReads;  // what GDI would copy from there is undefined
+                    continue;
+                }
+                set(x + sx - source.left, y + sy - source.top,
+                    before[size_t(sy) * size_t(size_.width) + size_t(sx)]);
+            }
+    }
+    // Pixels blits asked for from outside the canvas.
+    int outsideReads = 0;
+    void drawPicture(const Picture&, const Rect&) override {}
+    void drawImage(const ImageList&, int, int, int) override {}
+
+  private:
+    bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < size_.width && y < size_.height; }
+    void set(int x, int y, Color c) {
+        if (inside(x, y))
+            pixels_[size_t(y) * size_t(size_.width) + size_t(x)] = c;
+    }
+
+    Size size_;
+    std::vector<Color> pixels_;
     FixedMeasurer measurer_;
 };
 
