@@ -24,7 +24,9 @@ constexpr int pointsToPixels(int points, int dpi) {
 
 // A system font's description from its LOGFONT figures as the system gave them for metricsDpi:
 // the face, bold from semibold on, italic, and the character height (lfHeight; a positive cell
-// height is taken as it stands) as the nearest whole point size, which draws the font at any DPI.
+// height is taken as it stands) as the nearest whole point size at 96 DPI, the same whatever DPI
+// the figures were read at; the font is then drawn at any DPI from its points. (A height that is
+// no whole number of points, as Wine's 11-pixel Tahoma, is drawn at the nearest one.)
 Font fontFromMetrics(std::wstring_view face, int height, int weight, bool italic, int metricsDpi);
 
 }  // namespace vantrel::controls

@@ -30,6 +30,8 @@ TEST(DpiTest, SystemFontMetricsBecomePointsWhateverDpiTheyWereReadAt) {
         {L"Segoe UI", -18, 400, false, 144, {L"Segoe UI", 9, 0}},  // not 13.5 points
         {L"Segoe UI", -24, 400, false, 192, {L"Segoe UI", 9, 0}},
         {L"Tahoma", -11, 400, false, 96, {L"Tahoma", 8, 0}},
+        {L"Tahoma", -17, 400, false, 144, {L"Tahoma", 8, 0}},  // 11.3 pixels at 96 DPI, not 8.5 points
+        {L"Tahoma", -14, 400, false, 120, {L"Tahoma", 8, 0}},
         {L"Tahoma", 11, 700, true, 96, {L"Tahoma", 8, kBold | kItalic}},  // a cell height
         {L"Tahoma", -11, 600, false, 96, {L"Tahoma", 8, kBold}},          // semibold reads bold
         {L"", 0, 400, false, 96, Font{}},                                 // nothing known: the default

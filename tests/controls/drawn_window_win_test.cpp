@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "controls/bars_win.h"
+#include "controls/charts_win.h"
 #include "controls/check_group_box_win.h"
+#include "controls/dpi.h"
 #include "controls/panels_win.h"
 #include "controls/system_win_support.h"
 #include "platform/handles_win.h"
@@ -88,6 +90,66 @@ TEST(DrawnWindowWinTest, AnOrientationChangeTurnsTheLedWindow) {
     EXPECT_EQ(rc.right, 150);
     EXPECT_EQ(rc.bottom, 23);
     EXPECT_EQ(led.model().width(), 150);
+}
+
+// The program's controls drawn at each DPI, counted in the pixels they leave: the models keep
+// their numbers and the windows turn them into device pixels.
+TEST(DrawnWindowWinTest, ControlsKeepTheirCountsAtEveryDpi) {
+    using test::colourRuns;
+    using test::rgbOf;
+    Parent parent;
+    for (int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        auto s = [&](int v) { return scaleForDpi(v, dpi); };
+
+        RLedWindow led;
+        led.change([](TRLed& m) {
+            m.setOrientation(TRLedOrientation::trHorizontal, true);
+            m.setBreakPos(20);
+            m.setPosition(50);
+        });
+        ASSERT_NE(led.create(parent.window.get(), 0, 0, s(382), s(23), 0, dpi), nullptr);
+        EXPECT_EQ(led.model().width(), 382) << "the model keeps its size in 96-DPI pixels";
+        EXPECT_EQ(led.model().ledCount(), 76);
+        const test::Image leds = test::printClient(led.hwnd());
+        ASSERT_EQ(leds.width, s(382));
+        const int row = leds.height / 2;
+        EXPECT_EQ(colourRuns(leds, row, rgbOf(colors::kLime)).size(), 38u);
+        EXPECT_EQ(colourRuns(leds, row, rgbOf(halfColor(colors::kLime))).size(), 23u);
+        EXPECT_EQ(colourRuns(leds, row, rgbOf(halfColor(colors::kRed))).size(), 15u);
+
+        IndicatorWindow meter;
+        ASSERT_NE(meter.create(parent.window.get(), 0, 0, s(48), s(45), 0, dpi), nullptr);
+        meter.setPosition(50);
+        test::Image column = test::printClient(meter.hwnd());
+        // A column of the picture as a row: the segments are runs along it.
+        test::Image turned;
+        turned.width = column.height;
+        turned.height = 1;
+        for (int y = 0; y < column.height; ++y) {
+            const uint32_t p = column.pixel(s(10), y);
+            turned.rgb.insert(turned.rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+        }
+        const size_t lit = colourRuns(turned, 0, rgbOf(colors::kLime)).size();
+        EXPECT_EQ(lit + colourRuns(turned, 0, rgbOf(halfColor(colors::kLime))).size(), 14u);
+        EXPECT_EQ(lit, 8u);
+
+        // The scope's grid: a line every 16 pixels at 96 DPI, as many at every DPI, evenly apart.
+        ScopeWindow scope;
+        scope.change([](TScope& m) {
+            m.setGridsize(16);
+            m.setBaseline1(30);
+            m.setBaseline2(50);
+        });
+        ASSERT_NE(scope.create(parent.window.get(), 0, 0, s(240), s(120), 0, dpi), nullptr);
+        for (int i = 0; i < 20; ++i)
+            scope.tick();
+        const test::Image chart = test::printClient(scope.hwnd());
+        const auto lines = colourRuns(chart, s(10), rgbOf(colors::kGreen));
+        EXPECT_EQ(lines.size(), 15u);
+        for (size_t i = 1; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i].first - lines[i - 1].first, 16 * dpi / 96) << "line " << i;
+    }
 }
 
 // Records the position messages the system bar gets.

@@ -1,60 +1,113 @@
-// The gallery under Wine: every drawn control in one window, saved as screenshots/gallery.png,
-// and a few pixels read back to prove the GDI canvas draws what the models say.
+// The gallery under Wine: every drawn control in one window, drawn at 96 and at 144 DPI and saved
+// as screenshots/gallery.png and gallery-144.png. The counts a user sees (LEDs, meter segments,
+// grid lines) are read back from the screenshot's pixels and are the same at both.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
+#include "controls/dpi.h"
+#include "controls/system_win_support.h"
 #include "gallery/gallery_win.h"
 #include "support/screenshot.h"
 
 namespace vantrel::controls {
 namespace {
 
-void pump(DWORD ms) {
-    const DWORD end = ::GetTickCount() + ms;
-    while (int(end - ::GetTickCount()) > 0) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
+using test::colourRuns;
+using test::rgbOf;
+
+// The part of the virtual desktop above its taskbar.
+constexpr int kScreenW = 1000, kScreenH = 700;
+
+// The whole window as the screen shows it. One larger than the desktop is shown piece by piece,
+// moved so that each piece lies on the screen, and the pieces put together.
+test::Image captureWindow(HWND window) {
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    test::Image whole;
+    whole.width = w;
+    whole.height = h;
+    whole.rgb.assign(size_t(w) * size_t(h) * 3, 0);
+    for (int oy = 0; oy < h; oy += kScreenH - 100) {
+        for (int ox = 0; ox < w; ox += kScreenW - 100) {
+            ::SetWindowPos(window, nullptr, -ox, -oy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            test::pumpFor(700);
+            const int pw = std::min(kScreenW, w - ox), ph = std::min(kScreenH, h - oy);
+            const test::Image piece = test::captureScreen(0, 0, pw, ph);
+            for (int y = 0; y < piece.height; ++y)
+                std::copy_n(&piece.rgb[size_t(y) * size_t(pw) * 3], size_t(pw) * 3,
+                            &whole.rgb[(size_t(oy + y) * size_t(w) + size_t(ox)) * 3]);
+            if (ox + kScreenW >= w)
+                break;
         }
-        ::Sleep(10);
+        if (oy + kScreenH >= h)
+            break;
     }
+    ::SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return whole;
 }
 
-// Where a child's client origin lies on the screen.
-POINT screenOrigin(HWND window) {
-    POINT p{0, 0};
-    ::ClientToScreen(window, &p);
-    return p;
-}
-
-uint32_t rgbOf(Color c) {  // colour value to the image's 0xRRGGBB
-    return uint32_t(redOf(c)) << 16 | uint32_t(greenOf(c)) << 8 | uint32_t(blueOf(c));
-}
-
-class GalleryTest : public ::testing::Test {
+class GalleryTest : public ::testing::TestWithParam<int> {
   protected:
     static void SetUpTestSuite() {
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
         ::InitCommonControlsEx(&icc);
     }
     void SetUp() override {
-        ASSERT_NE(gallery.create(), nullptr);
+        ASSERT_NE(gallery.create(GetParam()), nullptr);
         ::ShowWindow(gallery.hwnd(), SW_SHOW);
         ::SetForegroundWindow(gallery.hwnd());
         ::UpdateWindow(gallery.hwnd());
-        pump(1500);
+        test::pumpFor(1500);
+        // The scope samples on: the picture is taken of a still chart.
+        gallery.scope.setActive(false);
+        shot = captureWindow(gallery.hwnd());
+        ASSERT_GT(shot.width, 0);
         RECT rc{};
         ::GetWindowRect(gallery.hwnd(), &rc);
         origin = {rc.left, rc.top};
-        shot = test::captureScreen(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
-        ASSERT_GT(shot.width, 0);
+    }
+    int s(int pixels96) const { return scaleForDpi(pixels96, gallery.dpi()); }
+    // A control's client point in the screenshot.
+    POINT in(HWND control, int x, int y) const {
+        POINT p{x, y};
+        ::ClientToScreen(control, &p);
+        return {p.x - origin.x, p.y - origin.y};
     }
     uint32_t at(HWND control, int x, int y) const {
-        const POINT p = screenOrigin(control);
-        return shot.pixel(p.x - origin.x + x, p.y - origin.y + y);
+        const POINT p = in(control, x, y);
+        return shot.pixel(p.x, p.y);
+    }
+    // The screenshot's row through a control, cut to the control's width.
+    test::Image row(HWND control, int y) const {
+        RECT rc{};
+        ::GetClientRect(control, &rc);
+        test::Image r;
+        r.width = rc.right;
+        r.height = 1;
+        for (int x = 0; x < rc.right; ++x) {
+            const uint32_t p = at(control, x, y);
+            r.rgb.insert(r.rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+        }
+        return r;
+    }
+    test::Image column(HWND control, int x) const {
+        RECT rc{};
+        ::GetClientRect(control, &rc);
+        test::Image c;
+        c.width = rc.bottom;
+        c.height = 1;
+        for (int y = 0; y < rc.bottom; ++y) {
+            const uint32_t p = at(control, x, y);
+            c.rgb.insert(c.rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+        }
+        return c;
     }
 
     gallery::Gallery gallery;
@@ -62,49 +115,61 @@ class GalleryTest : public ::testing::Test {
     test::Image shot;
 };
 
-TEST_F(GalleryTest, ScreenshotShowsWhatTheModelsDraw) {
-    ASSERT_TRUE(test::saveScreenshot(shot, "gallery.png"));
+TEST_P(GalleryTest, ScreenshotShowsTheSameCountsAtItsDpi) {
+    const int dpi = GetParam();
+    ASSERT_EQ(gallery.dpi(), dpi);
+    RECT client{};
+    ::GetClientRect(gallery.hwnd(), &client);
+    EXPECT_EQ(client.right, s(900));
+    ASSERT_TRUE(test::saveScreenshot(shot, dpi == 96 ? "gallery.png" : "gallery-" + std::to_string(dpi) + ".png"));
 
-    // LED bar at 50 %: the first 38 of 76 LEDs lit in lime, the rest at half colour, the last
-    // 15 in red.
-    const auto leds = gallery.led.model().leds();
-    ASSERT_EQ(leds.size(), 76u);
-    auto ledPixel = [&](int k) {
-        const Rect& r = leds[size_t(k - 1)].rect;
-        return at(gallery.led.hwnd(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    };
-    EXPECT_EQ(ledPixel(1), rgbOf(colors::kLime));
-    EXPECT_EQ(ledPixel(38), rgbOf(colors::kLime));
-    EXPECT_EQ(ledPixel(39), rgbOf(halfColor(colors::kLime)));
-    EXPECT_EQ(ledPixel(76), rgbOf(halfColor(colors::kRed)));
+    // LED bar at 50 %: 76 LEDs, the first 38 lit, the last 15 red.
+    const test::Image leds = row(gallery.led.hwnd(), s(11));
+    EXPECT_EQ(colourRuns(leds, 0, rgbOf(colors::kLime)).size(), 38u);
+    EXPECT_EQ(colourRuns(leds, 0, rgbOf(halfColor(colors::kLime))).size(), 23u);
+    EXPECT_EQ(colourRuns(leds, 0, rgbOf(halfColor(colors::kRed))).size(), 15u);
     EXPECT_EQ(at(gallery.led.hwnd(), 0, 0), rgbOf(colors::kBlack));
 
-    // The scope's first baseline is a red row (the trace and grid may cross it here and there).
+    // The meter at 40 %: 14 segments, the bottom 6 lit.
+    const test::Image meter = column(gallery.indicator.hwnd(), s(10));
+    const size_t lit = colourRuns(meter, 0, rgbOf(colors::kLime)).size();
+    EXPECT_EQ(lit, 6u);
+    EXPECT_EQ(lit + colourRuns(meter, 0, rgbOf(halfColor(colors::kLime))).size(), 14u);
+
+    // The scope: a vertical grid line every 16 pixels at 96 DPI across its 240, evenly apart.
     const HWND scope = gallery.scope.hwnd();
+    const auto lines = colourRuns(row(scope, s(8)), 0, rgbOf(colors::kGreen));
+    EXPECT_GE(lines.size(), 14u);
+    EXPECT_LE(lines.size(), 15u);
+    for (size_t i = 1; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].first - lines[i - 1].first, s(16)) << "grid line " << i;
+    // Its first baseline is a red row (the trace and grid may cross it here and there).
     const int y1 = gallery.scope.model().baseline1Y();
-    const int width = gallery.scope.model().width();
-    int red = 0;
-    for (int x = 0; x < width; ++x)
-        red += at(scope, x, y1) == rgbOf(colors::kRed);
-    EXPECT_GT(red, width * 3 / 4) << "baseline 1 at y " << y1;
-    EXPECT_EQ(at(scope, 1, gallery.scope.model().baseline2Y()), rgbOf(colors::kSilver));
+    const auto red = colourRuns(row(scope, s(y1 + 1) - 1), 0, rgbOf(colors::kRed));
+    int redPixels = 0;
+    for (auto [x, n] : red)
+        redPixels += n;
+    EXPECT_GT(redPixels, s(240) * 3 / 4) << "baseline 1 at y " << y1;
 
-    // The indicator at 40 %: the bottom segment lit, the top one at half colour.
-    const int rows = TIndicator::segmentCount(45);
-    EXPECT_EQ(at(gallery.indicator.hwnd(), 8, 3 * (rows - 1) + 2), rgbOf(colors::kLime));
-    EXPECT_EQ(at(gallery.indicator.hwnd(), 8, 2), rgbOf(halfColor(colors::kLime)));
+    // The trend: its series keeps a margin of 3 pixels at 96 DPI on the left.
+    const test::Image trend = row(gallery.trend.hwnd(), s(60));
+    int firstLime = -1;
+    for (int x = 0; x < trend.width && firstLime < 0; ++x)
+        for (int y = 0; y < s(116) && firstLime < 0; ++y)
+            if (at(gallery.trend.hwnd(), x, y) == rgbOf(colors::kLime))
+                firstLime = x;
+    EXPECT_GE(firstLime, s(3) - 1);
+    EXPECT_LE(firstLime, s(3) + 1);
 
-    // Gauge: blue fill on the left, white on the right.
+    // Gauge: blue fill on the left, white on the right; the gradient bar starts orange.
     EXPECT_EQ(at(gallery.gaugeBefore.hwnd(), 2, 2), rgbOf(colors::kBlue));
     RECT gauge{};
     ::GetClientRect(gallery.gaugeBefore.hwnd(), &gauge);
     EXPECT_EQ(at(gallery.gaugeBefore.hwnd(), gauge.right - 2, 2), rgbOf(colors::kWhite));
-
-    // The gradient bar starts orange inside its border.
-    EXPECT_EQ(at(gallery.memoryBar.hwnd(), 1, 5), rgbOf(33023));
+    EXPECT_EQ(at(gallery.memoryBar.hwnd(), s(1), s(5)), rgbOf(33023));
 }
 
-TEST_F(GalleryTest, CheckGroupBoxDisablesItsContentsButNotItsCheckBox) {
+TEST_P(GalleryTest, CheckGroupBoxDisablesItsContentsButNotItsCheckBox) {
     HWND box = gallery.disabledBox.hwnd();
     int children = 0;
     for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
@@ -126,6 +191,10 @@ TEST_F(GalleryTest, CheckGroupBoxDisablesItsContentsButNotItsCheckBox) {
     EXPECT_FALSE(gallery.disabledBox.setCaption(std::wstring(200, L'W')));
     EXPECT_EQ(gallery.disabledBox.model().Caption(), L"Cleared: contents disabled");
 }
+
+INSTANTIATE_TEST_SUITE_P(AtDpi, GalleryTest, ::testing::Values(96, 144), [](const auto& param) {
+    return std::to_string(param.param) + "Dpi";
+});
 
 }  // namespace
 }  // namespace vantrel::controls

@@ -4,8 +4,13 @@
 // process and real X input through xdotool.
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <utility>
+#include <vector>
 #include <string>
+
+#include "support/png.h"
 
 namespace vantrel::test {
 
@@ -69,5 +74,141 @@ inline std::wstring testProgramDirectory() {
     std::wstring dir = path;
     return dir.substr(0, dir.find_last_of(L"\\/") + 1);
 }
+
+// A window's client area as it paints itself when asked to print it (WM_PRINTCLIENT), read back
+// from a memory bitmap: what the window draws, whether or not it is on the screen.
+inline Image printClient(HWND window) {
+    RECT rc{};
+    ::GetClientRect(window, &rc);
+    Image image;
+    if (rc.right <= 0 || rc.bottom <= 0)
+        return image;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = rc.right;
+    bi.bmiHeader.biHeight = -rc.bottom;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ::ReleaseDC(nullptr, screen);
+    if (bitmap && bits) {
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        ::GdiFlush();
+        image.width = rc.right;
+        image.height = rc.bottom;
+        image.rgb.resize(size_t(rc.right) * size_t(rc.bottom) * 3);
+        const auto* px = static_cast<const uint32_t*>(bits);
+        for (size_t i = 0; i < size_t(rc.right) * size_t(rc.bottom); ++i) {
+            image.rgb[i * 3] = uint8_t(px[i] >> 16);
+            image.rgb[i * 3 + 1] = uint8_t(px[i] >> 8);
+            image.rgb[i * 3 + 2] = uint8_t(px[i]);
+        }
+        ::SelectObject(dc, old);
+    }
+    if (bitmap)
+        ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return image;
+}
+
+// A BGR colour value (red in the low byte) as an image's 0xRRGGBB.
+inline uint32_t rgbOf(uint32_t colorValue) {
+    return (colorValue & 0xFF) << 16 | (colorValue & 0xFF00) | (colorValue >> 16 & 0xFF);
+}
+
+// The runs of one colour along a row of an image: where each starts and how long it is.
+inline std::vector<std::pair<int, int>> colourRuns(const Image& image, int y, uint32_t rgb) {
+    std::vector<std::pair<int, int>> out;
+    for (int x = 0; x < image.width; ++x) {
+        if (image.pixel(x, y) != rgb)
+            continue;
+        if (!out.empty() && out.back().first + out.back().second == x)
+            ++out.back().second;
+        else
+            out.push_back({x, 1});
+    }
+    return out;
+}
+
+// A top-level window that paints a page that is not button-face grey, as a themed tab page is
+// not: a gradient across, the same whether erased, printed or painted. Its pixel at a client
+// point is known.
+class PatternedParent {
+  public:
+    static uint32_t rgbAt(int x, int y) {  // 0xRRGGBB
+        return uint32_t(40 + x % 200) << 16 | uint32_t(120 + y % 100) << 8 | 200u;
+    }
+    PatternedParent(int width = 500, int height = 360) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &PatternedParent::proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = L"VantrelPatternedParent";
+        ::RegisterClassW(&wc);
+        RECT rc{0, 0, width, height};
+        ::AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
+        window = ::CreateWindowExW(0, wc.lpszClassName, L"Patterned page", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                   20, 20, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
+                                   wc.hInstance, nullptr);
+    }
+    ~PatternedParent() {
+        if (window)
+            ::DestroyWindow(window);
+    }
+    PatternedParent(const PatternedParent&) = delete;
+    PatternedParent& operator=(const PatternedParent&) = delete;
+    HWND window = nullptr;
+
+  private:
+    // The page is drawn once into a bitmap, then copied wherever it is asked for.
+    static void paint(HWND w, HDC dc) {
+        RECT rc{};
+        ::GetClientRect(w, &rc);
+        static HDC page = nullptr;
+        static SIZE pageSize{};
+        if (!page || pageSize.cx != rc.right || pageSize.cy != rc.bottom) {
+            BITMAPINFO bi{};
+            bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+            bi.bmiHeader.biWidth = rc.right;
+            bi.bmiHeader.biHeight = -rc.bottom;
+            bi.bmiHeader.biPlanes = 1;
+            bi.bmiHeader.biBitCount = 32;
+            void* bits = nullptr;
+            HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+            if (!bitmap || !bits)
+                return;
+            auto* px = static_cast<uint32_t*>(bits);
+            for (int y = 0; y < rc.bottom; ++y)
+                for (int x = 0; x < rc.right; ++x)
+                    px[size_t(y) * size_t(rc.right) + size_t(x)] = rgbAt(x, y);
+            if (!page)
+                page = ::CreateCompatibleDC(nullptr);
+            ::DeleteObject(::SelectObject(page, bitmap));  // the first time: the DC's own 1 x 1
+            pageSize = {rc.right, rc.bottom};
+        }
+        ::BitBlt(dc, 0, 0, rc.right, rc.bottom, page, 0, 0, SRCCOPY);
+    }
+    static LRESULT CALLBACK proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        switch (m) {
+            case WM_ERASEBKGND:
+            case WM_PRINTCLIENT:
+                paint(w, reinterpret_cast<HDC>(wp));
+                return 1;
+            case WM_PAINT: {
+                PAINTSTRUCT ps;
+                HDC dc = ::BeginPaint(w, &ps);
+                ::EndPaint(w, &ps);
+                (void)dc;
+                return 0;
+            }
+            default:
+                return ::DefWindowProcW(w, m, wp, lp);
+        }
+    }
+};
 
 }  // namespace vantrel::test

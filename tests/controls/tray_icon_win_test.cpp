@@ -446,6 +446,34 @@ TEST(AutoURLLabelWinTest, HandCursorAndOpeningTheLink) {
     ::DeleteFileW(script.c_str());
 }
 
+TEST(AutoURLLabelWinTest, TakesItsDefaultSizeAndItsFontForItsDpi) {
+    Owner owner;
+    TAutoURLLabel at96(owner.window.get(), 10, 10, 0, 0, 0, 96);
+    TAutoURLLabel at144(owner.window.get(), 10, 40, 0, 0, 0, 144);
+    TAutoURLLabel placed(owner.window.get(), 10, 80, 230, 30, 0, 144);
+    auto client = [](const TAutoURLLabel& l) {
+        RECT rc{};
+        ::GetClientRect(l.Handle(), &rc);
+        return rc;
+    };
+    auto logFont = [](const TAutoURLLabel& l) {
+        LOGFONTW lf{};
+        ::GetObjectW(l.Font(), sizeof(lf), &lf);
+        return lf;
+    };
+    EXPECT_EQ(client(at96).right, 100);
+    EXPECT_GE(client(at96).bottom, 16);
+    EXPECT_EQ(client(at144).right, 150);
+    EXPECT_GE(client(at144).bottom, 24);
+    EXPECT_EQ(client(placed).right, 230) << "a size given is kept";
+    EXPECT_EQ(client(placed).bottom, 30);
+    const LOGFONTW small = logFont(at96), large = logFont(at144);
+    EXPECT_TRUE(small.lfUnderline);
+    EXPECT_TRUE(large.lfUnderline);
+    EXPECT_EQ(std::wstring(large.lfFaceName), std::wstring(small.lfFaceName));
+    EXPECT_NEAR(std::abs(large.lfHeight) * 2.0, std::abs(small.lfHeight) * 3.0, 3.0);
+}
+
 TEST(AutoURLLabelWinTest, DestroyedWithItsParentItLetsTheHandleGo) {
     Owner owner;
     auto label = std::make_unique<TAutoURLLabel>(owner.window.get(), 10, 10);

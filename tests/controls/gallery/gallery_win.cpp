@@ -336,6 +336,10 @@ LRESULT CALLBACK Gallery::windowProc(HWND window, UINT message, WPARAM wParam, L
         case WM_CTLCOLORSTATIC:
             // Labels on the white gauge panel keep the dialog colour: they sit beside it.
             break;
+        case WM_GETMINMAXINFO:
+            // Drawn at a DPI above the screen's, the gallery is larger than the screen: let it.
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMaxTrackSize = {32000, 32000};
+            return 0;
         case WM_DESTROY:
             if (self)
                 self->window_ = nullptr;
