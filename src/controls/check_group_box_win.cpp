@@ -175,7 +175,8 @@ LRESULT CheckGroupBoxWindow::handleMessage(UINT message, WPARAM wParam, LPARAM l
             RECT rc{};
             ::GetClientRect(w, &rc);
             MemoryDcHandle memory(::CreateCompatibleDC(dc));
-            BitmapHandle bitmap(::CreateCompatibleBitmap(dc, std::max(1L, rc.right), std::max(1L, rc.bottom)));
+            BitmapHandle bitmap(
+                ::CreateCompatibleBitmap(dc, std::max(1L, rc.right), std::max(1L, rc.bottom)));
             if (memory && bitmap) {
                 SelectGuard sel(memory.get(), bitmap.get());
                 paint(memory.get());

@@ -111,7 +111,8 @@ OnDemandLayout::~OnDemandLayout() {
 uintptr_t OnDemandLayout::get() {
     if (layout_ || !system_.load)
         return layout_;
-    const std::vector<uintptr_t> installed = system_.installed ? system_.installed() : std::vector<uintptr_t>{};
+    const std::vector<uintptr_t> installed =
+        system_.installed ? system_.installed() : std::vector<uintptr_t>{};
     layout_ = system_.load();
     unload_ = layout_ && MustUnloadUsLayout(installed, layout_);
     return layout_;

@@ -77,7 +77,8 @@ class KeyNameUnit {
 
     std::wstring layoutKeyName(uint8_t key, bool localized) {
         HKL us = localized ? nullptr : reinterpret_cast<HKL>(usLayout_.get());
-        const UINT scan = localized ? ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC) : ::MapVirtualKeyExW(key, MAPVK_VK_TO_VSC, us);
+        const UINT scan =
+            localized ? ::MapVirtualKeyW(key, MAPVK_VK_TO_VSC) : ::MapVirtualKeyExW(key, MAPVK_VK_TO_VSC, us);
         const LONG request = KeyNameRequest(scan, key);
         if (request == 0)
             return {};

@@ -12,9 +12,9 @@ namespace vantrel::controls {
 // rectangles that share an edge still share it after scaling, with neither gap nor overlap (at
 // 120 or 144 DPI neighbouring LEDs may differ by a device pixel in width). The canvas's own edges
 // always land on the device's. A line is a scaled 96-DPI pixel thick wherever it lies, so grid
-// lines stay crisp and equal; across the line, that band ends where its 96-DPI pixel ends. Text is drawn in the device's font for its resolution inside the
-// scaled box, and measured back in 96-DPI pixels. Image lists are in device pixels already; only
-// their position is scaled.
+// lines stay crisp and equal; across the line, that band ends where its 96-DPI pixel ends. Text is drawn in
+// the device's font for its resolution inside the scaled box, and measured back in 96-DPI pixels. Image lists
+// are in device pixels already; only their position is scaled.
 //
 // Scrolling (blit) moves the content by a whole number of device pixels and the mapping with it,
 // so that what is drawn next joins the moved content exactly, even where one 96-DPI step is not a

@@ -33,8 +33,8 @@ void drawGroupFrame(HWND window, HDC dc, const RECT& frame, bool enabled) {
     RECT r = frame;
     if (standardControlsThemed()) {
         if (HTHEME theme = ::OpenThemeData(window, L"BUTTON")) {
-            const HRESULT drawn =
-                ::DrawThemeBackground(theme, dc, BP_GROUPBOX, enabled ? GBS_NORMAL : GBS_DISABLED, &r, nullptr);
+            const HRESULT drawn = ::DrawThemeBackground(theme, dc, BP_GROUPBOX,
+                                                        enabled ? GBS_NORMAL : GBS_DISABLED, &r, nullptr);
             ::CloseThemeData(theme);
             if (SUCCEEDED(drawn))
                 return;

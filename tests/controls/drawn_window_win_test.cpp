@@ -121,17 +121,10 @@ TEST(DrawnWindowWinTest, ControlsKeepTheirCountsAtEveryDpi) {
         IndicatorWindow meter;
         ASSERT_NE(meter.create(parent.window.get(), 0, 0, s(48), s(45), 0, dpi), nullptr);
         meter.setPosition(50);
-        test::Image column = test::printClient(meter.hwnd());
-        // A column of the picture as a row: the segments are runs along it.
-        test::Image turned;
-        turned.width = column.height;
-        turned.height = 1;
-        for (int y = 0; y < column.height; ++y) {
-            const uint32_t p = column.pixel(s(10), y);
-            turned.rgb.insert(turned.rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
-        }
-        const size_t lit = colourRuns(turned, 0, rgbOf(colors::kLime)).size();
-        EXPECT_EQ(lit + colourRuns(turned, 0, rgbOf(halfColor(colors::kLime))).size(), 14u);
+        const test::Image column = test::printClient(meter.hwnd());
+        auto segments = [&](Color c) { return colourRuns(column, s(10), rgbOf(c), false).size(); };
+        const size_t lit = segments(colors::kLime);
+        EXPECT_EQ(lit + segments(halfColor(colors::kLime)), 14u);
         EXPECT_EQ(lit, 8u);
 
         // The scope's grid: a line every 16 pixels at 96 DPI, as many at every DPI, evenly apart.

@@ -84,30 +84,18 @@ class GalleryTest : public ::testing::TestWithParam<int> {
         const POINT p = in(control, x, y);
         return shot.pixel(p.x, p.y);
     }
-    // The screenshot's row through a control, cut to the control's width.
+    // The screenshot's row through a control, as an image one pixel high.
     test::Image row(HWND control, int y) const {
         RECT rc{};
         ::GetClientRect(control, &rc);
         test::Image r;
         r.width = rc.right;
         r.height = 1;
-        for (int x = 0; x < rc.right; ++x) {
+        for (int x = 0; x < r.width; ++x) {
             const uint32_t p = at(control, x, y);
             r.rgb.insert(r.rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
         }
         return r;
-    }
-    test::Image column(HWND control, int x) const {
-        RECT rc{};
-        ::GetClientRect(control, &rc);
-        test::Image c;
-        c.width = rc.bottom;
-        c.height = 1;
-        for (int y = 0; y < rc.bottom; ++y) {
-            const uint32_t p = at(control, x, y);
-            c.rgb.insert(c.rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
-        }
-        return c;
     }
 
     gallery::Gallery gallery;
@@ -121,7 +109,8 @@ TEST_P(GalleryTest, ScreenshotShowsTheSameCountsAtItsDpi) {
     RECT client{};
     ::GetClientRect(gallery.hwnd(), &client);
     EXPECT_EQ(client.right, s(900));
-    ASSERT_TRUE(test::saveScreenshot(shot, dpi == 96 ? "gallery.png" : "gallery-" + std::to_string(dpi) + ".png"));
+    ASSERT_TRUE(
+        test::saveScreenshot(shot, dpi == 96 ? "gallery.png" : "gallery-" + std::to_string(dpi) + ".png"));
 
     // LED bar at 50 %: 76 LEDs, the first 38 lit, the last 15 red.
     const test::Image leds = row(gallery.led.hwnd(), s(11));
@@ -131,10 +120,17 @@ TEST_P(GalleryTest, ScreenshotShowsTheSameCountsAtItsDpi) {
     EXPECT_EQ(at(gallery.led.hwnd(), 0, 0), rgbOf(colors::kBlack));
 
     // The meter at 40 %: 14 segments, the bottom 6 lit.
-    const test::Image meter = column(gallery.indicator.hwnd(), s(10));
-    const size_t lit = colourRuns(meter, 0, rgbOf(colors::kLime)).size();
-    EXPECT_EQ(lit, 6u);
-    EXPECT_EQ(lit + colourRuns(meter, 0, rgbOf(halfColor(colors::kLime))).size(), 14u);
+    const POINT meter = in(gallery.indicator.hwnd(), s(10), 0);
+    RECT meterRect{};
+    ::GetClientRect(gallery.indicator.hwnd(), &meterRect);
+    auto segments = [&](Color c) {
+        size_t n = 0;
+        for (auto [y, length] : colourRuns(shot, meter.x, rgbOf(c), false))
+            n += y >= meter.y && y < meter.y + meterRect.bottom;
+        return n;
+    };
+    EXPECT_EQ(segments(colors::kLime), 6u);
+    EXPECT_EQ(segments(colors::kLime) + segments(halfColor(colors::kLime)), 14u);
 
     // The scope: a vertical grid line every 16 pixels at 96 DPI across its 240, evenly apart.
     const HWND scope = gallery.scope.hwnd();

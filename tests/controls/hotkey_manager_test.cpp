@@ -159,7 +159,9 @@ TEST(OnDemandLayoutTest, LoadedOnFirstUseOnceAndGivenBackOnlyWhenItWasNotInstall
         EXPECT_EQ(unloaded, c.unloads ? c.loaded : 0);
     }
     int loads = 0;
-    { OnDemandLayout unused({nullptr, [&] { return uintptr_t(++loads); }, nullptr}); }
+    {
+        OnDemandLayout unused({nullptr, [&] { return uintptr_t(++loads); }, nullptr});
+    }
     EXPECT_EQ(loads, 0) << "never needed, never loaded";
 }
 

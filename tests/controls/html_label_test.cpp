@@ -213,7 +213,7 @@ TEST_F(HtmlLabelTest, IndentMovesToAnAbsolutePosition) {
 }
 
 TEST_F(HtmlLabelTest, TheMarkupsPixelsAreScaledForTheDpiAndTheLabelLaysOutAgain) {
-    FakeImages images;  // 16 x 16 device pixels: image lists come at the screen's size
+    FakeImages images;         // 16 x 16 device pixels: image lists come at the screen's size
     label.setImagePadding(4);  // reaches the layout with the images
     label.setImages(&images);
     label.setCaption(L"Free:<ind x=120>512 MB<img src=1>");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/canvas.h"
@@ -107,6 +108,21 @@ class RecordingCanvas : public Canvas {
     FixedMeasurer measurer_;
 };
 
+// The runs of positions 0 ... count - 1 where a test holds: where each starts and how long it is.
+template <class F>
+std::vector<std::pair<int, int>> runsWhere(int count, F holds) {
+    std::vector<std::pair<int, int>> out;
+    for (int i = 0; i < count; ++i) {
+        if (!holds(i))
+            continue;
+        if (!out.empty() && out.back().first + out.back().second == i)
+            ++out.back().second;
+        else
+            out.push_back({i, 1});
+    }
+    return out;
+}
+
 // Pixels in memory, for what drawing leaves behind: fills, lines (the end point excluded, as GDI
 // draws them) and blits are carried out; text and pictures leave nothing.
 class PixelCanvas : public Canvas {
@@ -115,30 +131,12 @@ class PixelCanvas : public Canvas {
         : size_{width, height}, pixels_(size_t(width) * size_t(height), background) {}
 
     Color at(int x, int y) const { return pixels_[size_t(y) * size_t(size_.width) + size_t(x)]; }
-    // The runs of one colour along a row: where each starts and how long it is.
+    // The runs of one colour along a row, and down a column.
     std::vector<std::pair<int, int>> runs(int y, Color color) const {
-        std::vector<std::pair<int, int>> out;
-        for (int x = 0; x < size_.width; ++x) {
-            if (at(x, y) != color)
-                continue;
-            if (!out.empty() && out.back().first + out.back().second == x)
-                ++out.back().second;
-            else
-                out.push_back({x, 1});
-        }
-        return out;
+        return runsWhere(size_.width, [&](int x) { return at(x, y) == color; });
     }
     std::vector<std::pair<int, int>> columnRuns(int x, Color color) const {
-        std::vector<std::pair<int, int>> out;
-        for (int y = 0; y < size_.height; ++y) {
-            if (at(x, y) != color)
-                continue;
-            if (!out.empty() && out.back().first + out.back().second == y)
-                ++out.back().second;
-            else
-                out.push_back({y, 1});
-        }
-        return out;
+        return runsWhere(size_.height, [&](int y) { return at(x, y) == color; });
     }
 
     Size size() const override { return size_; }

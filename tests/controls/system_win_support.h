@@ -6,9 +6,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 #include "support/png.h"
 
@@ -75,6 +75,20 @@ inline std::wstring testProgramDirectory() {
     return dir.substr(0, dir.find_last_of(L"\\/") + 1);
 }
 
+// A top-down 32-bit bitmap of 0x00RRGGBB pixels, and where they are.
+inline HBITMAP pixelBitmap(int width, int height, uint32_t*& pixels) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels = static_cast<uint32_t*>(bits);
+    return bits ? bitmap : nullptr;
+}
+
 // A window's client area as it paints itself when asked to print it (WM_PRINTCLIENT), read back
 // from a memory bitmap: what the window draws, whether or not it is on the screen.
 inline Image printClient(HWND window) {
@@ -83,25 +97,16 @@ inline Image printClient(HWND window) {
     Image image;
     if (rc.right <= 0 || rc.bottom <= 0)
         return image;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = rc.right;
-    bi.bmiHeader.biHeight = -rc.bottom;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ::ReleaseDC(nullptr, screen);
-    if (bitmap && bits) {
+    uint32_t* px = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = pixelBitmap(rc.right, rc.bottom, px);
+    if (bitmap) {
         HGDIOBJ old = ::SelectObject(dc, bitmap);
         ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
         ::GdiFlush();
         image.width = rc.right;
         image.height = rc.bottom;
         image.rgb.resize(size_t(rc.right) * size_t(rc.bottom) * 3);
-        const auto* px = static_cast<const uint32_t*>(bits);
         for (size_t i = 0; i < size_t(rc.right) * size_t(rc.bottom); ++i) {
             image.rgb[i * 3] = uint8_t(px[i] >> 16);
             image.rgb[i * 3 + 1] = uint8_t(px[i] >> 8);
@@ -120,16 +125,21 @@ inline uint32_t rgbOf(uint32_t colorValue) {
     return (colorValue & 0xFF) << 16 | (colorValue & 0xFF00) | (colorValue >> 16 & 0xFF);
 }
 
-// The runs of one colour along a row of an image: where each starts and how long it is.
-inline std::vector<std::pair<int, int>> colourRuns(const Image& image, int y, uint32_t rgb) {
+// The runs of one colour along a row or down a column of an image: where each starts and how long
+// it is.
+inline std::vector<std::pair<int, int>> colourRuns(const Image& image,
+                                                   int at,
+                                                   uint32_t rgb,
+                                                   bool row = true) {
     std::vector<std::pair<int, int>> out;
-    for (int x = 0; x < image.width; ++x) {
-        if (image.pixel(x, y) != rgb)
+    const int count = row ? image.width : image.height;
+    for (int i = 0; i < count; ++i) {
+        if ((row ? image.pixel(i, at) : image.pixel(at, i)) != rgb)
             continue;
-        if (!out.empty() && out.back().first + out.back().second == x)
+        if (!out.empty() && out.back().first + out.back().second == i)
             ++out.back().second;
         else
-            out.push_back({x, 1});
+            out.push_back({i, 1});
     }
     return out;
 }
@@ -151,9 +161,9 @@ class PatternedParent {
         ::RegisterClassW(&wc);
         RECT rc{0, 0, width, height};
         ::AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
-        window = ::CreateWindowExW(0, wc.lpszClassName, L"Patterned page", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                   20, 20, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
+        window = ::CreateWindowExW(0, wc.lpszClassName, L"Patterned page",
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20, rc.right - rc.left,
+                                   rc.bottom - rc.top, nullptr, nullptr, wc.hInstance, nullptr);
     }
     ~PatternedParent() {
         if (window)
@@ -171,17 +181,10 @@ class PatternedParent {
         static HDC page = nullptr;
         static SIZE pageSize{};
         if (!page || pageSize.cx != rc.right || pageSize.cy != rc.bottom) {
-            BITMAPINFO bi{};
-            bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-            bi.bmiHeader.biWidth = rc.right;
-            bi.bmiHeader.biHeight = -rc.bottom;
-            bi.bmiHeader.biPlanes = 1;
-            bi.bmiHeader.biBitCount = 32;
-            void* bits = nullptr;
-            HBITMAP bitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-            if (!bitmap || !bits)
+            uint32_t* px = nullptr;
+            HBITMAP bitmap = pixelBitmap(rc.right, rc.bottom, px);
+            if (!bitmap)
                 return;
-            auto* px = static_cast<uint32_t*>(bits);
             for (int y = 0; y < rc.bottom; ++y)
                 for (int x = 0; x < rc.right; ++x)
                     px[size_t(y) * size_t(rc.right) + size_t(x)] = rgbAt(x, y);

@@ -1,8 +1,8 @@
 #include "gallery/gallery_win.h"
 
+#include "controls/canvas_gdi_win.h"
 #include "controls/dpi.h"
 #include "controls/dpi_win.h"
-#include "controls/canvas_gdi_win.h"
 
 namespace vantrel::controls::gallery {
 
