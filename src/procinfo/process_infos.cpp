@@ -64,14 +64,17 @@ std::wstring ProcessQueryText() {
 }
 
 bool TProcessInfo::EmptyWorkingSet() {
-    auto process = owner_->Processes().open(uint32_t(ProcessId), kProcessAllAccess);
+    auto process = owner_->Processes().open(uint32_t(ProcessId), kAccessTrim);
     if (!process)
         return false;
     return process->emptyWorkingSet();
 }
 
-TProcessInfos::TProcessInfos(ProcessSystem& processes, WmiLocator& locator, Clock& clock)
-    : processes_(processes), locator_(locator), clock_(clock) {}
+TProcessInfos::TProcessInfos(ProcessSystem& processes,
+                             WmiLocator& locator,
+                             Clock& clock,
+                             std::function<bool()> stop)
+    : processes_(processes), locator_(locator), clock_(clock), stop_(std::move(stop)) {}
 
 TProcessInfos::~TProcessInfos() = default;
 
@@ -123,36 +126,33 @@ void TProcessInfos::RefreshFromProcessTable() {
     auto ids = EnumAllProcessIds(processes_);
     if (!ids)
         throw std::runtime_error("the process table cannot be read");
-    // Two samples of every process's times. Where the system gives them all in one call, the
-    // creation time tells a process from a later one that was given the same id; otherwise the
-    // processes stay open between the samples, which does the same.
+    // Two samples of every process's times. Where the snapshot carries them all, the creation
+    // time tells a process from a later one that was given the same id; otherwise the processes
+    // stay open between the samples, which does the same.
     struct Sample {
         uint32_t id;
-        std::unique_ptr<OpenedProcess> process;
+        std::unique_ptr<Process> process;
         std::optional<ProcessTimes> first;
-    };
-    auto table = [](const std::vector<std::pair<uint32_t, ProcessTimes>>& all, uint32_t id) {
-        for (const auto& [pid, times] : all) {
-            if (pid == id)
-                return std::optional<ProcessTimes>(times);
-        }
-        return std::optional<ProcessTimes>();
     };
     // Each time is read right after its samples, so that the window is the one the busy times
     // cover, however long opening the processes takes.
-    auto firstTable = processes_.allProcessTimes();
+    auto firstTable = timesTable();
     uint64_t t1 = clock_.now100ns();
     std::vector<Sample> samples;
     samples.reserve(ids->size());
     for (uint32_t id : *ids) {
-        auto process = processes_.open(id, kProcessQueryInfo | kProcessVmRead);
+        if (stop_())
+            return;
+        auto process = processes_.open(id, kAccessQuery);
         std::optional<ProcessTimes> times;
         if (firstTable)
-            times = table(*firstTable, id);
+            times = timesOf(*firstTable, id);
         samples.push_back({id, std::move(process), times});
     }
     if (!firstTable) {
         for (Sample& s : samples) {
+            if (stop_())
+                return;
             if (s.process)
                 s.first = s.process->times();
         }
@@ -161,12 +161,14 @@ void TProcessInfos::RefreshFromProcessTable() {
     clock_.sleep(kLoadSampleMs);
     std::vector<std::optional<ProcessTimes>> seconds(samples.size());
     if (firstTable) {
-        if (auto secondTable = processes_.allProcessTimes()) {
+        if (auto secondTable = timesTable()) {
             for (size_t i = 0; i < samples.size(); ++i)
-                seconds[i] = table(*secondTable, samples[i].id);
+                seconds[i] = timesOf(*secondTable, samples[i].id);
         }
     } else {
         for (size_t i = 0; i < samples.size(); ++i) {
+            if (stop_())
+                return;
             if (samples[i].process)
                 seconds[i] = samples[i].process->times();
         }
@@ -192,13 +194,30 @@ void TProcessInfos::RefreshFromProcessTable() {
             info.WorkingSet = int64_t(memory->WorkingSetSize);
             info.PageFileBytes = int64_t(memory->PagefileUsage);
         }
-        info.Name = s.process->baseName();  // already without folder
+        info.Name = imageNameFromPath(s.process->imagePath());
     }
+}
+
+std::optional<std::vector<ProcessEntry>> TProcessInfos::timesTable() {
+    auto table = processes_.snapshot();
+    if (!table || table->empty() || !table->front().BusyTime)
+        return std::nullopt;
+    return table;
+}
+
+std::optional<ProcessTimes> TProcessInfos::timesOf(const std::vector<ProcessEntry>& table, uint32_t id) {
+    for (const ProcessEntry& e : table) {
+        if (e.ProcessId == id && e.BusyTime)
+            return ProcessTimes{e.CreationTime, *e.BusyTime};
+    }
+    return std::nullopt;
 }
 
 int32_t TProcessInfos::EmptyWorkingSets(bool IdleOnly) {
     int32_t trimmed = 0;
     for (const auto& info : list_) {
+        if (stop_())
+            break;
         if (IdleOnly && info->PercentProcessorTime != 0.0)
             continue;
         try {
