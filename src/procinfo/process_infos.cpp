@@ -1,65 +1,24 @@
 #include "procinfo/process_infos.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cwchar>
-#include <limits>
 
 namespace vantrel {
 
 namespace {
-
-std::wstring textOf(const WmiValue& v) {
-    if (auto s = std::get_if<std::wstring>(&v))
-        return *s;
-    if (auto i = std::get_if<int64_t>(&v))
-        return std::to_wstring(*i);
-    if (auto d = std::get_if<double>(&v))
-        return std::to_wstring(*d);
-    return {};
+// The properties the snapshot selects, in the order of the query.
+const std::vector<std::wstring>& selectedProperties() {
+    static const std::vector<std::wstring> names{L"Name", L"IDProcess", L"PageFileBytes", L"PercentProcessorTime",
+                                                 L"WorkingSet"};
+    return names;
 }
-
-// 64-bit counters arrive as decimal text; a value that is not a number counts as 0.
-int64_t integerOf(const WmiValue& v) {
-    if (auto i = std::get_if<int64_t>(&v))
-        return *i;
-    if (auto d = std::get_if<double>(&v))
-        return std::isfinite(*d) ? int64_t(*d) : 0;
-    if (auto b = std::get_if<bool>(&v))
-        return *b ? 1 : 0;
-    if (auto s = std::get_if<std::wstring>(&v)) {
-        wchar_t* end = nullptr;
-        errno = 0;
-        long long n = std::wcstoll(s->c_str(), &end, 10);
-        if (end != s->c_str() && *end == L'\0' && errno == 0)
-            return n;
-    }
-    return 0;
-}
-
-// A load that is missing or not a number is unknown, never a made-up 0 that would mean "idle".
-double floatOf(const WmiValue& v) {
-    if (auto d = std::get_if<double>(&v))
-        return *d;
-    if (auto i = std::get_if<int64_t>(&v))
-        return double(*i);
-    if (auto s = std::get_if<std::wstring>(&v)) {
-        wchar_t* end = nullptr;
-        double n = std::wcstod(s->c_str(), &end);
-        if (end != s->c_str() && *end == L'\0')
-            return n;
-    }
-    return kUnknownLoad;
-}
-
 }  // namespace
 
 std::wstring ProcessQueryText() {
+    const auto& p = selectedProperties();
     wchar_t query[256];
-    std::swprintf(query, 256, L"SELECT %ls, %ls, %ls, %ls, %ls FROM %ls", L"Name", L"IDProcess",
-                  L"PageFileBytes", L"PercentProcessorTime", L"WorkingSet",
-                  L"Win32_PerfFormattedData_PerfProc_Process");
+    std::swprintf(query, 256, L"SELECT %ls, %ls, %ls, %ls, %ls FROM %ls", p[0].c_str(), p[1].c_str(),
+                  p[2].c_str(), p[3].c_str(), p[4].c_str(), L"Win32_PerfFormattedData_PerfProc_Process");
     return query;
 }
 
@@ -103,21 +62,21 @@ void TProcessInfos::Refresh() {
 void TProcessInfos::RefreshFromService() {
     if (!services_)
         services_ = locator_.connectServer(kWmiNamespace);
-    services_->execQuery(ProcessQueryText(), [this](const std::vector<WmiProperty>& properties) {
+    services_->execQuery(ProcessQueryText(), selectedProperties(), [this](const std::vector<WmiProperty>& properties) {
         TProcessInfo& info = Add();
         // An object without the property has no measured load: it must not pass as idle.
         info.PercentProcessorTime = kUnknownLoad;
         for (const auto& [name, value] : properties) {
             if (name == L"Name")
-                info.Name = textOf(value);
+                info.Name = WmiText(value);
             else if (name == L"IDProcess")
-                info.ProcessId = int32_t(integerOf(value));
+                info.ProcessId = int32_t(WmiInteger(value));
             else if (name == L"PageFileBytes")
-                info.PageFileBytes = integerOf(value);
+                info.PageFileBytes = WmiInteger(value);
             else if (name == L"PercentProcessorTime")
-                info.PercentProcessorTime = floatOf(value);
+                info.PercentProcessorTime = WmiFloat(value);
             else if (name == L"WorkingSet")
-                info.WorkingSet = integerOf(value);
+                info.WorkingSet = WmiInteger(value);
         }
     });
 }

@@ -12,7 +12,7 @@
 #include "engine/cpu_usage.h"
 #include "engine/sys_info.h"
 #include "jobs/types.h"
-#include "procinfo/child_process_win.h"
+#include "support/child_process_win.h"
 
 namespace vantrel {
 namespace {

@@ -15,8 +15,10 @@ using test::kRefusesAll;
 class FakeServices final : public WmiServices {
   public:
     void execQuery(const std::wstring& query,
+                   const std::vector<std::wstring>& selected,
                    const std::function<void(const std::vector<WmiProperty>&)>& each) override {
         queries.push_back(query);
+        selections.push_back(selected);
         if (fails)
             throw WmiError("ExecQuery", -2147217392);
         for (const auto& o : objects)
@@ -24,6 +26,7 @@ class FakeServices final : public WmiServices {
     }
     std::vector<std::vector<WmiProperty>> objects;
     std::vector<std::wstring> queries;
+    std::vector<std::vector<std::wstring>> selections;
     bool fails = false;
 };
 
@@ -81,6 +84,10 @@ TEST_F(ProcessInfosTest, TheSnapshotAsksTheServiceWithTheExactQuery) {
     infos.Refresh();
     EXPECT_EQ(locator.namespaces, std::vector<std::wstring>{L"root\\cimv2"});
     EXPECT_EQ(locator.services->queries, std::vector<std::wstring>{ProcessQueryText()});
+    // The properties to ask for by name where the service cannot list them: those of the query.
+    EXPECT_EQ(locator.services->selections,
+              (std::vector<std::vector<std::wstring>>{
+                  {L"Name", L"IDProcess", L"PageFileBytes", L"PercentProcessorTime", L"WorkingSet"}}));
     EXPECT_EQ(infos.LastSource(), TProcessInfos::Source::Service);
     EXPECT_TRUE(clock.sleeps.empty());
 }
@@ -110,6 +117,31 @@ TEST_F(ProcessInfosTest, PropertiesMatchCaseSensitivelyAndTextValuesAreConverted
     EXPECT_EQ(b.ProcessId, 24);
     EXPECT_EQ(b.WorkingSet, 123);
     EXPECT_EQ(b.PercentProcessorTime, 0.0);
+}
+
+TEST(WmiValueTest, NumbersFromTextAndValuesOutOfRange) {
+    const struct {
+        WmiValue value;
+        int64_t integer;
+        double floating;  // NaN: unknown
+    } cases[] = {
+        {std::wstring(L"5368709120"), 5368709120, 5368709120.0},
+        {std::wstring(L"12 MB"), 0, std::nan("")},
+        {std::wstring(L""), 0, std::nan("")},
+        {std::wstring(L"99999999999999999999"), 0, 1e20},
+        {1e300, 0, 1e300},  // beyond 64 bits: no integer
+        {-2.5, -2, -2.5},
+        {int64_t(7), 7, 7.0},
+        {true, 1, std::nan("")},
+        {std::monostate{}, 0, std::nan("")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WmiInteger(c.value), c.integer) << WmiText(c.value);
+        if (std::isnan(c.floating))
+            EXPECT_TRUE(std::isnan(WmiFloat(c.value))) << WmiText(c.value);
+        else
+            EXPECT_EQ(WmiFloat(c.value), c.floating) << WmiText(c.value);
+    }
 }
 
 TEST_F(ProcessInfosTest, IdleOnlyTrimsExactlyTheProcessesAtZeroLoad) {

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cwctype>
 
-#include "procinfo/child_process_win.h"
+#include "support/child_process_win.h"
 #include "procinfo/process_infos.h"
 #include "procinfo/process_list.h"
 
