@@ -3,9 +3,9 @@
 // destroyed whole at the end, and with the process heap, released block by block.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
-#include <cstdio>
 #include <vector>
 
 #include "engine/ram_recovery.h"

@@ -126,7 +126,8 @@ void parseObject(const BlockReader& r, size_t object, PerfObjectData& out) {
         // move on) and lies inside the data block.
         const size_t counterBlock = *instance + *instanceLength;
         auto counterBlockLength = r.u32(counterBlock + kCounterBlockByteLength);
-        if (!name || !counterBlockLength || *counterBlockLength < 4 || !r.has(counterBlock, *counterBlockLength))
+        if (!name || !counterBlockLength || *counterBlockLength < 4 ||
+            !r.has(counterBlock, *counterBlockLength))
             return;
         TPerfInstance parsed;
         parsed.Name = std::move(*name);

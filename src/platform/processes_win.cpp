@@ -192,7 +192,8 @@ std::optional<std::vector<ProcessEntry>> toolhelpSnapshot() {
     std::vector<ProcessEntry> entries;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snap.get(), &entry); more; more = ::Process32NextW(snap.get(), &entry)) {
+    for (BOOL more = ::Process32FirstW(snap.get(), &entry); more;
+         more = ::Process32NextW(snap.get(), &entry)) {
         size_t length = 0;
         while (length < kMaxTableName && entry.szExeFile[length] != L'\0')
             ++length;
@@ -211,7 +212,8 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
     out.push_back({fromHwnd(window), process, ::IsWindowVisible(window) != 0,
-                   fromHwnd(::GetWindow(window, GW_OWNER)), uint32_t(::GetWindowLongPtrW(window, GWL_EXSTYLE))});
+                   fromHwnd(::GetWindow(window, GW_OWNER)),
+                   uint32_t(::GetWindowLongPtrW(window, GWL_EXSTYLE))});
     return TRUE;
 }
 
@@ -238,8 +240,9 @@ class WinProcessSystem final : public ProcessSystem {
         // Systems before the limited right refuse it as an unknown one: the full right instead.
         if (!h && (rights & PROCESS_QUERY_LIMITED_INFORMATION) && ::GetLastError() != ERROR_ACCESS_DENIED &&
             processId != 0) {
-            h = ::OpenProcess((rights & ~DWORD(PROCESS_QUERY_LIMITED_INFORMATION)) | PROCESS_QUERY_INFORMATION,
-                              FALSE, processId);
+            h = ::OpenProcess(
+                (rights & ~DWORD(PROCESS_QUERY_LIMITED_INFORMATION)) | PROCESS_QUERY_INFORMATION, FALSE,
+                processId);
         }
         if (!h)
             return nullptr;

@@ -83,14 +83,15 @@ class PosixPrivateHeap final : public Heap {
             std::free(block);
     }
     void* allocZeroed(size_t bytes) noexcept override {
+        void* block = std::calloc(1, bytes);
+        if (!block)
+            return nullptr;
         try {
-            blocks_.reserve(blocks_.size() + 1);
+            blocks_.push_back(block);
         } catch (...) {
+            std::free(block);
             return nullptr;
         }
-        void* block = std::calloc(1, bytes);
-        if (block)
-            blocks_.push_back(block);
         return block;
     }
     bool release(void* block) noexcept override {

@@ -8,8 +8,8 @@ namespace vantrel {
 namespace {
 // The properties the snapshot selects, in the order of the query.
 const std::vector<std::wstring>& selectedProperties() {
-    static const std::vector<std::wstring> names{L"Name", L"IDProcess", L"PageFileBytes", L"PercentProcessorTime",
-                                                 L"WorkingSet"};
+    static const std::vector<std::wstring> names{L"Name", L"IDProcess", L"PageFileBytes",
+                                                 L"PercentProcessorTime", L"WorkingSet"};
     return names;
 }
 }  // namespace
@@ -62,23 +62,24 @@ void TProcessInfos::Refresh() {
 void TProcessInfos::RefreshFromService() {
     if (!services_)
         services_ = locator_.connectServer(kWmiNamespace);
-    services_->execQuery(ProcessQueryText(), selectedProperties(), [this](const std::vector<WmiProperty>& properties) {
-        TProcessInfo& info = Add();
-        // An object without the property has no measured load: it must not pass as idle.
-        info.PercentProcessorTime = kUnknownLoad;
-        for (const auto& [name, value] : properties) {
-            if (name == L"Name")
-                info.Name = WmiText(value);
-            else if (name == L"IDProcess")
-                info.ProcessId = int32_t(WmiInteger(value));
-            else if (name == L"PageFileBytes")
-                info.PageFileBytes = WmiInteger(value);
-            else if (name == L"PercentProcessorTime")
-                info.PercentProcessorTime = WmiFloat(value);
-            else if (name == L"WorkingSet")
-                info.WorkingSet = WmiInteger(value);
-        }
-    });
+    services_->execQuery(ProcessQueryText(), selectedProperties(),
+                         [this](const std::vector<WmiProperty>& properties) {
+                             TProcessInfo& info = Add();
+                             // An object without the property has no measured load: it must not pass as idle.
+                             info.PercentProcessorTime = kUnknownLoad;
+                             for (const auto& [name, value] : properties) {
+                                 if (name == L"Name")
+                                     info.Name = WmiText(value);
+                                 else if (name == L"IDProcess")
+                                     info.ProcessId = int32_t(WmiInteger(value));
+                                 else if (name == L"PageFileBytes")
+                                     info.PageFileBytes = WmiInteger(value);
+                                 else if (name == L"PercentProcessorTime")
+                                     info.PercentProcessorTime = WmiFloat(value);
+                                 else if (name == L"WorkingSet")
+                                     info.WorkingSet = WmiInteger(value);
+                             }
+                         });
 }
 
 void TProcessInfos::RefreshFromProcessTable() {

@@ -47,10 +47,11 @@ int32_t GetPrivateBytesKB(Process& process, ProcessSystem& system);
 // One pass: begin, a row per process (process-status functions on the NT family, a process
 // snapshot otherwise), end. Stop is asked before each process; once it answers true the pass ends
 // at once, without its end notice.
-void ListProcessesRun(ProcessSystem& system,
-                      bool ntFamily,
-                      ProcessListSink& sink,
-                      const std::function<bool()>& stop = [] { return false; });
+void ListProcessesRun(
+    ProcessSystem& system,
+    bool ntFamily,
+    ProcessListSink& sink,
+    const std::function<bool()>& stop = [] { return false; });
 
 // The procedure of ProcessListRoutine (worker 2): Data is the engine object, Param is ignored.
 void ListProcesses(void* Data, const void* Param);

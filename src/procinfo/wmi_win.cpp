@@ -24,7 +24,7 @@ constexpr IID kISWbemProperty = {0x1a388f98,
                                  0xd4ba,
                                  0x11d1,
                                  {0x8b, 0x09, 0x00, 0x60, 0x08, 0x06, 0xd9, 0xb6}};
-constexpr LONG kForwardOnly = 32;              // wbemFlagForwardOnly
+constexpr LONG kForwardOnly = 32;                   // wbemFlagForwardOnly
 constexpr HRESULT kNotFound = HRESULT(0x80041002);  // WBEM_E_NOT_FOUND
 
 void check(HRESULT hr, const char* step) {
@@ -227,7 +227,6 @@ class ScriptingServices final : public WmiServices {
         }
         return values;
     }
-
 
     std::unique_ptr<ComApartment> apartment_;  // released after the services object
     ComPtr<ISWbemServices> services_;

@@ -54,8 +54,8 @@ TEST_F(CpuOptimizerTest, AProgramThatStaysInFrontIsBoostedOnce) {
     EXPECT_EQ(optimizer.PrevPriorityClass, kNormal);
     EXPECT_EQ(system.prioritySets.size(), 1u);
     // Read with the query right alone, changed with the set right alone.
-    EXPECT_EQ(system.opens, (std::vector<std::pair<uint32_t, uint32_t>>{{100, kAccessQuery},
-                                                                        {100, kAccessSetPriority}}));
+    EXPECT_EQ(system.opens,
+              (std::vector<std::pair<uint32_t, uint32_t>>{{100, kAccessQuery}, {100, kAccessSetPriority}}));
 }
 
 // A handle with the top bit of its low half set is sign-extended in a 64-bit process: the

@@ -35,9 +35,9 @@ TEST(ProcessImageNameTest, ThePathFirstThenTheTableThenTheSystemsOwnNames) {
         std::wstring name;
     } cases[] = {
         {20, L"C:\\Apps\\app.exe", L"other.exe", L"app.exe"},
-        {20, L"", L"app.exe", L"app.exe"},                      // the path cannot be read
+        {20, L"", L"app.exe", L"app.exe"},                         // the path cannot be read
         {20, L"", L"C:\\WINDOWS\\EXPLORER.EXE", L"EXPLORER.EXE"},  // the old family's full path
-        {20, L"C:\\Apps\\", L"", L"System"},                   // a path without a file name
+        {20, L"C:\\Apps\\", L"", L"System"},                       // a path without a file name
         {20, L"", L"", L"System"},
         {4, L"", L"", L"System"},
         {0, L"", L"", L"System Idle Process"},

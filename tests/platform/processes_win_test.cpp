@@ -99,8 +99,8 @@ class WindowThread {
   public:
     explicit WindowThread(const wchar_t* title) : title_(title) {
         thread_ = std::thread([this] {
-            window_ = ::CreateWindowExW(0, L"STATIC", title_, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200,
-                                        nullptr, nullptr, nullptr, nullptr);
+            window_ = ::CreateWindowExW(0, L"STATIC", title_, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
+                                        200, nullptr, nullptr, nullptr, nullptr);
             created_.set();
             // Pumps until told to hang, then blocks without pumping until released.
             while (!hang_.wait(10)) {
@@ -141,7 +141,8 @@ TEST(ProcessesWinTest, WindowsOfThisProcessAreFoundWithTheirTitlesAndRestored) {
     ProcessSystem& system = systemProcesses();
     const auto handle = reinterpret_cast<uintptr_t>(shown.window());
     auto windows = system.topLevelWindows();
-    auto info = std::find_if(windows.begin(), windows.end(), [&](const WindowInfo& w) { return w.Handle == handle; });
+    auto info =
+        std::find_if(windows.begin(), windows.end(), [&](const WindowInfo& w) { return w.Handle == handle; });
     ASSERT_NE(info, windows.end());
     EXPECT_EQ(info->ProcessId, ::GetCurrentProcessId());
     EXPECT_TRUE(info->Visible);

@@ -218,10 +218,12 @@ TEST_F(ProcessInfosTest, TheConnectionIsMadeOnceAndRefreshReplacesTheList) {
 // Without the service the load comes from two samples of each process's times, half a second
 // apart: a process that used no time is idle, any other is not.
 TEST_F(ProcessInfosTest, WithoutTheServiceTheProcessTableIsSampledTwice) {
-    processes.add({.id = 20, .path = L"C:\\idle.exe", .workingSet = 8192, .times = {{111, 5000}, {111, 5000}}});
+    processes.add(
+        {.id = 20, .path = L"C:\\idle.exe", .workingSet = 8192, .times = {{111, 5000}, {111, 5000}}});
     // 125 ms of 500: 25 %
-    processes.add({.id = 24, .path = L"C:\\busy.exe", .workingSet = 4096, .times = {{222, 5000}, {222, 1255000}}});
-    processes.add({.id = 28, .workingSet = 4096});                             // no times
+    processes.add(
+        {.id = 24, .path = L"C:\\busy.exe", .workingSet = 4096, .times = {{222, 5000}, {222, 1255000}}});
+    processes.add({.id = 28, .workingSet = 4096});                          // no times
     processes.add({.id = 32, .workingSet = 4096, .refuses = kRefusesAll});  // cannot be opened
 
     for (int scenario = 0; scenario < 3; ++scenario) {
@@ -253,11 +255,14 @@ TEST_F(ProcessInfosTest, WithoutTheServiceTheProcessTableIsSampledTwice) {
 // Where the system lists every process's times in one call, the creation time tells a process
 // from one that took its id between the samples.
 TEST_F(ProcessInfosTest, TheTimesTableIsUsedWhereTheSystemHasIt) {
-    processes.add({.id = 20, .path = L"C:\\idle.exe", .workingSet = 8192, .times = {{111, 5000}, {111, 5000}}});
+    processes.add(
+        {.id = 20, .path = L"C:\\idle.exe", .workingSet = 8192, .times = {{111, 5000}, {111, 5000}}});
     // 250 ms of 500: 50 %
-    processes.add({.id = 24, .path = L"C:\\busy.exe", .workingSet = 4096, .times = {{222, 5000}, {222, 2505000}}});
+    processes.add(
+        {.id = 24, .path = L"C:\\busy.exe", .workingSet = 4096, .times = {{222, 5000}, {222, 2505000}}});
     // Another process by the second sample.
-    processes.add({.id = 28, .path = L"C:\\new.exe", .workingSet = 4096, .times = {{333, 5000}, {444, 5000}}});
+    processes.add(
+        {.id = 28, .path = L"C:\\new.exe", .workingSet = 4096, .times = {{333, 5000}, {444, 5000}}});
     processes.add({.id = 32, .refuses = kRefusesAll, .times = {{555, 0}, {555, 0}}});
     processes.timesTable = true;
     locator.refuses = true;

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <cwctype>
 
-#include "support/child_process_win.h"
 #include "procinfo/process_infos.h"
 #include "procinfo/process_list.h"
+#include "support/child_process_win.h"
 
 namespace vantrel {
 namespace {

@@ -33,10 +33,11 @@ TEST(WmiWinTest, TheServiceListsThisProcessWithItsValues) {
     auto services = systemWmiLocator().connectServer(kWmiNamespace);
     ASSERT_NE(services, nullptr);
     std::vector<std::vector<WmiProperty>> objects;
-    const std::vector<std::wstring> selected{L"Name", L"ProcessId", L"Handle", L"ThreadCount", L"WorkingSetSize",
-                                             L"NoSuchProperty"};
-    services->execQuery(L"SELECT Name, ProcessId, Handle, ThreadCount, WorkingSetSize FROM Win32_Process", selected,
-                        [&objects](const std::vector<WmiProperty>& properties) { objects.push_back(properties); });
+    const std::vector<std::wstring> selected{L"Name",        L"ProcessId",      L"Handle",
+                                             L"ThreadCount", L"WorkingSetSize", L"NoSuchProperty"};
+    services->execQuery(
+        L"SELECT Name, ProcessId, Handle, ThreadCount, WorkingSetSize FROM Win32_Process", selected,
+        [&objects](const std::vector<WmiProperty>& properties) { objects.push_back(properties); });
     EXPECT_GT(objects.size(), 3u);
 
     const std::vector<WmiProperty>* self = nullptr;
