@@ -8,6 +8,7 @@
 #include "engine/cpu_usage.h"
 #include "engine/sys_info.h"
 #include "procinfo/process_list.h"
+#include "support/fake_process_system.h"
 
 using namespace vantrel;
 
@@ -23,38 +24,6 @@ class CountingSink final : public ProcessListSink {
     void end() override {}
     size_t rows = 0;
     size_t chars = 0;
-};
-
-class MemoryProcess final : public OpenedProcess {
-  public:
-    explicit MemoryProcess(uint32_t id) : id_(id) {}
-    std::optional<ProcessMemory> memory() override { return ProcessMemory{uint64_t(id_) * 4096, 0}; }
-    std::wstring baseName() override { return L"process.exe"; }
-    std::wstring fileName() override { return L"C:\\Program Files\\Some Vendor\\Some Product\\process.exe"; }
-    uint32_t priorityClass() override { return 0x20; }
-    std::optional<MemoryRegion> queryRegion(uint64_t) override { return std::nullopt; }
-    std::optional<ProcessTimes> times() override { return std::nullopt; }
-    bool emptyWorkingSet() override { return false; }
-
-  private:
-    uint32_t id_;
-};
-
-// 2,000 processes that answer at once: what the pass itself costs.
-class MemoryProcessSystem final : public ProcessSystem {
-  public:
-    std::optional<uint32_t> enumProcesses(uint32_t* ids, uint32_t capacity) override {
-        uint32_t n = 0;
-        for (uint32_t i = 0; i < kCount && n < capacity; ++i)
-            ids[n++] = 8 + 4 * i;
-        return n * 4;
-    }
-    std::unique_ptr<OpenedProcess> open(uint32_t id, uint32_t) override {
-        return std::make_unique<MemoryProcess>(id);
-    }
-    std::optional<std::vector<ToolhelpEntry>> snapshot() override { return std::nullopt; }
-    std::pair<uint64_t, uint64_t> applicationAddressRange() override { return {0, 0}; }
-    static constexpr uint32_t kCount = 2000;
 };
 
 // The real sampler with its sleep taken out.
@@ -96,10 +65,17 @@ int main() {
     });
     std::printf("process list, real table:        %9.1f us per pass (%zu rows)\n", realUs, real.rows);
 
-    MemoryProcessSystem table;
+    // 2,000 processes that answer at once: what the pass itself costs.
+    test::FakeProcessSystem table;
+    for (uint32_t i = 0; i < 2000; ++i) {
+        table.add({.id = 8 + 4 * i,
+                   .path = L"C:\\Program Files\\Some Vendor\\Some Product\\process.exe",
+                   .workingSet = uint64_t(i) * 4096});
+    }
     CountingSink many;
     double manyUs = microsecondsPer(50, [&] {
         many = CountingSink();
+        table.opens.clear();
         ListProcessesRun(table, true, many);
     });
     std::printf("process list, 2,000 in memory:   %9.1f us per pass (%zu rows)\n", manyUs, many.rows);

@@ -16,7 +16,7 @@ uint32_t PriorityClassForLevel(int32_t Level) {
 }
 
 void TCpuOptimizer::Run(const TCpuOptimizationParam& param,
-                        ForegroundSystem& system,
+                        ProcessSystem& system,
                         CpuOptimizerNotices& notices) {
     const uintptr_t window = system.foregroundWindow();
     if (!window || !system.isWindow(window))
@@ -48,9 +48,9 @@ void TCpuOptimizer::Run(const TCpuOptimizationParam& param,
     prevProcess_.reset();
     // A class that cannot be read is not restored later: a made-up class would be worse.
     PrevPriorityClass = 0;
-    if (auto query = system.openProcess(process, kProcessQueryInformation))
+    if (auto query = system.open(process, kAccessQuery))
         PrevPriorityClass = query->priorityClass();
-    if (auto set = system.openProcess(process, kProcessSetInformation)) {
+    if (auto set = system.open(process, kAccessSetPriority)) {
         set->setPriorityClass(PriorityClassForLevel(param.Level));
         if (PrevPriorityClass != 0)
             prevProcess_ = std::move(set);

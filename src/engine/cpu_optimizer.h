@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "jobs/types.h"
+#include "platform/processes.h"
 
 namespace vantrel {
 
@@ -17,37 +18,12 @@ struct TCpuOptimizationParam {
 };
 class TCpuOptimizationParamT : public TValueT<TCpuOptimizationParam> {};
 
-inline constexpr uint32_t kProcessQueryInformation = 0x400;
-inline constexpr uint32_t kProcessSetInformation = 0x200;
 inline constexpr uint32_t kAboveNormalPriorityClass = 0x8000;
 inline constexpr uint32_t kHighPriorityClass = 0x80;
 inline constexpr uint32_t kRealtimePriorityClass = 0x100;
 
 // The priority class a level gives; a level the control cannot produce gets the mildest boost.
 uint32_t PriorityClassForLevel(int32_t Level);
-
-// An opened process, closed when destroyed.
-class PriorityHandle {
-  public:
-    virtual ~PriorityHandle() = default;
-    // 0 when the class cannot be read.
-    virtual uint32_t priorityClass() = 0;
-    virtual bool setPriorityClass(uint32_t priorityClass) = 0;
-};
-
-// What the optimizer reads and changes in the system. Window handles travel as numbers.
-class ForegroundSystem {
-  public:
-    virtual ~ForegroundSystem() = default;
-    virtual uintptr_t foregroundWindow() = 0;
-    virtual bool isWindow(uintptr_t window) = 0;
-    virtual uint32_t windowProcessId(uintptr_t window) = 0;
-    virtual uint32_t currentProcessId() = 0;
-    // Null when the process cannot be opened with these rights.
-    virtual std::unique_ptr<PriorityHandle> openProcess(uint32_t processId, uint32_t access) = 0;
-};
-
-ForegroundSystem& systemForeground();
 
 // Where the optimizer's notes go (worker 1 in the program).
 class CpuOptimizerNotices {
@@ -63,7 +39,7 @@ class CpuOptimizerNotices {
 // runs; only one thread runs it.
 class TCpuOptimizer {
   public:
-    void Run(const TCpuOptimizationParam& param, ForegroundSystem& system, CpuOptimizerNotices& notices);
+    void Run(const TCpuOptimizationParam& param, ProcessSystem& system, CpuOptimizerNotices& notices);
 
     uint32_t PrevProcessId = 0;      // the process boosted last
     uint32_t PrevPriorityClass = 0;  // its class before the boost; 0: nothing to restore
@@ -72,7 +48,7 @@ class TCpuOptimizer {
   private:
     // The boosted process itself, held open so that a restore can never reach another process
     // that has since been given the same id.
-    std::unique_ptr<PriorityHandle> prevProcess_;
+    std::unique_ptr<Process> prevProcess_;
 };
 
 // The optimizer state of the process, used by OptimizeCpu.

@@ -25,14 +25,6 @@ static_assert(sizeof(ProcessorPerformanceInfo) == 48);
 constexpr ULONG kProcessorPerformanceInformation = 8;
 constexpr ULONG kQueryBufferSize = 300000;
 
-using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-
-// Looked up once and kept for the life of the process.
-NtQuerySystemInformationFn ntQuerySystemInformation() {
-    static const auto fn = ntdllProc<NtQuerySystemInformationFn>("NtQuerySystemInformation");
-    return fn;
-}
-
 class WinPerfDataRegistry final : public PerfDataRegistry {
   public:
     long query(const std::wstring& name, uint8_t* buffer, uint32_t& size) override {

@@ -26,7 +26,7 @@ void RoutineCpuNotices::optimized(uint32_t window) {
 void OptimizeCpu(void* Data, const void* Param) {
     auto& engine = *static_cast<TRamRecovery*>(Data);
     RoutineCpuNotices notices(engine);
-    processCpuOptimizer().Run(*static_cast<const TCpuOptimizationParam*>(Param), systemForeground(), notices);
+    processCpuOptimizer().Run(*static_cast<const TCpuOptimizationParam*>(Param), systemProcesses(), notices);
 }
 
 }  // namespace vantrel

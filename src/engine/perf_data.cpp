@@ -38,17 +38,28 @@ class BlockReader {
             return std::nullopt;
         return (uint64_t(*hi) << 32) | *lo;
     }
-    // The zero-terminated UTF-16 text at offset; nothing when it runs off the block unterminated.
-    std::optional<std::wstring> text(size_t offset) const {
+    // The UTF-16 text of `length` bytes at offset, up to its first zero; nothing when it does not
+    // lie inside the block.
+    std::optional<std::wstring> text(size_t offset, size_t length) const {
+        if (!has(offset, length))
+            return std::nullopt;
         std::wstring out;
-        for (size_t p = offset;; p += 2) {
-            if (!has(p, 2))
-                return std::nullopt;
+        for (size_t p = offset; p + 2 <= offset + length; p += 2) {
             auto c = wchar_t(data_[p] | (data_[p + 1] << 8));
             if (c == 0)
-                return out;
+                break;
             out.push_back(c);
         }
+        return out;
+    }
+    // The `length` bytes at offset (at most 8), little-endian, zero-extended.
+    std::optional<uint64_t> value(size_t offset, size_t length) const noexcept {
+        if (length > 8 || !has(offset, length))
+            return std::nullopt;
+        uint64_t v = 0;
+        for (size_t i = length; i-- > 0;)
+            v = (v << 8) | data_[offset + i];
+        return v;
     }
 
   private:
@@ -63,6 +74,12 @@ std::optional<size_t> advance(size_t base, std::optional<uint32_t> by) {
     return base + *by;
 }
 
+struct CounterDefinition {
+    uint32_t nameIndex;
+    uint32_t offset;  // in each instance's counter block
+    uint32_t size;    // bytes of the value, at most 8 of them read
+};
+
 void parseObject(const BlockReader& r, size_t object, PerfObjectData& out) {
     using namespace perf_layout;
     auto numInstances = r.u32(object + kObjectNumInstances);
@@ -73,50 +90,59 @@ void parseObject(const BlockReader& r, size_t object, PerfObjectData& out) {
     const size_t counterCount = std::min<size_t>(*numCounters, r.size() / kCounterDefinitionSize);
     const size_t instanceCount = std::min<size_t>(*numInstances, r.size() / (kInstanceSize + 4));
     // The counter definitions, read once for all instances.
-    std::vector<std::pair<uint32_t, uint32_t>> definitions;  // name index, offset in the block
+    std::vector<CounterDefinition> definitions;
     auto definition = advance(object, r.u32(object + kObjectHeaderLength));
     for (size_t i = 0; i < counterCount; ++i) {
         if (!definition)
             return;
         auto nameIndex = r.u32(*definition + kCounterNameTitleIndex);
         auto offset = r.u32(*definition + kCounterOffset);
+        auto size = r.u32(*definition + kCounterSizeField);
         auto length = r.u32(*definition + kCounterByteLength);
         // A definition shorter than the structure would never move on (zero) or overlap itself.
-        if (!nameIndex || !offset || !length || *length < kCounterDefinitionSize)
+        if (!nameIndex || !offset || !size || !length || *length < kCounterDefinitionSize)
             return;
-        definitions.emplace_back(*nameIndex, *offset);
+        definitions.push_back({*nameIndex, *offset, std::min<uint32_t>(*size, 8)});
         definition = advance(*definition, length);
     }
+    // Every value kept stands for at least four bytes of the block: definitions that all point at
+    // the same bytes must not make the instances' tables grow with the square of the block.
+    size_t valueBudget = r.size() / 4;
     auto instance = advance(object, r.u32(object + kObjectDefinitionLength));
     for (size_t i = 0; i < instanceCount; ++i) {
         if (!instance)
             return;
-        auto nameAt = advance(*instance, r.u32(*instance + kInstanceNameOffset));
         auto instanceLength = r.u32(*instance + kInstanceByteLength);
-        if (!instanceLength || *instanceLength < kInstanceSize)
+        if (!instanceLength || *instanceLength < kInstanceSize || !r.has(*instance, *instanceLength))
             return;
-        auto counterBlock = advance(*instance, instanceLength);
-        if (!nameAt || !counterBlock)
+        // The name lies inside its own instance definition and is read within its own length.
+        auto nameAt = advance(*instance, r.u32(*instance + kInstanceNameOffset));
+        auto nameLength = r.u32(*instance + kInstanceNameLength);
+        if (!nameAt || !nameLength || *nameAt > *instance + *instanceLength ||
+            *nameLength > *instance + *instanceLength - *nameAt)
             return;
-        // The counter block holds at least its own length field; less would never move on.
-        auto counterBlockLength = r.u32(*counterBlock + kCounterBlockByteLength);
-        if (!counterBlockLength || *counterBlockLength < 4)
-            return;
-        auto name = r.text(*nameAt);
-        if (!name)
+        auto name = r.text(*nameAt, *nameLength);
+        // The counter block follows; it holds at least its own length field (less would never
+        // move on) and lies inside the data block.
+        const size_t counterBlock = *instance + *instanceLength;
+        auto counterBlockLength = r.u32(counterBlock + kCounterBlockByteLength);
+        if (!name || !counterBlockLength || *counterBlockLength < 4 ||
+            !r.has(counterBlock, *counterBlockLength))
             return;
         TPerfInstance parsed;
         parsed.Name = std::move(*name);
-        for (const auto& [nameIndex, offset] : definitions) {
-            // Read as 64 bits whatever the definition's size says.
-            auto valueAt = advance(*counterBlock, offset);
-            auto value = valueAt ? r.u64(*valueAt) : std::nullopt;
-            if (!value)
-                return;
-            parsed.Counters.push_back({nameIndex, *value});
+        for (const CounterDefinition& d : definitions) {
+            // A value that does not fit in this instance's block is a counter this instance lacks.
+            if (d.offset > *counterBlockLength || d.size > *counterBlockLength - d.offset)
+                continue;
+            if (auto value = r.value(counterBlock + d.offset, d.size))
+                parsed.Counters.push_back({d.nameIndex, *value});
         }
+        if (parsed.Counters.size() > valueBudget)
+            return;
+        valueBudget -= parsed.Counters.size();
         out.Instances.push_back(std::move(parsed));
-        instance = advance(*counterBlock, counterBlockLength);
+        instance = advance(counterBlock, counterBlockLength);
     }
 }
 

@@ -17,7 +17,9 @@ using TPerfCounters = std::vector<TPerfCounter>;
 
 struct TPerfInstance {
     std::wstring Name;
-    TPerfCounters Counters;  // one per counter definition of the object, in definition order
+    // One per counter definition of the object whose value the instance's block holds, in
+    // definition order.
+    TPerfCounters Counters;
 };
 
 // One query of the performance-data registry, the way RegQueryValueExW answers it.
@@ -46,7 +48,10 @@ struct PerfObjectData {
 
 // Parses a block in the documented performance-data layout. Every offset and length is checked
 // against the block: parsing stops at the first one that points outside it, keeping the instances
-// that were complete.
+// that were complete. An instance name is read within its own length and its instance; a counter
+// value within its own size (at most 64 bits) and its instance's counter block, and a value that
+// does not fit there is a counter the instance lacks. What is kept grows at most in proportion to
+// the block.
 PerfObjectData ParsePerfData(const uint8_t* data, size_t size, uint32_t objectIndex);
 
 // The instances of one performance object, read when it is built.

@@ -41,6 +41,11 @@ void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env) {
         VANTREL_ASSERT_FAILED(L"Assertion failure", kUnit);
         return;
     }
+    // Freed one by one, tens of thousands of small blocks leave the process heap holding the
+    // address space they took, in pieces: a 32-bit process would be left unable to allocate any
+    // large block. A heap of the run's own is destroyed whole instead.
+    std::unique_ptr<Heap> runHeap = env.createHeap ? env.createHeap() : nullptr;
+    Heap& heap = runHeap ? *runHeap : env.heap;
 
     uint64_t allocated = 0;
     env.report(param.Notify, 0);
@@ -48,7 +53,7 @@ void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env) {
     while (int64_t(allocated) < param.Amount) {
         if (env.stopRequested())
             break;
-        void* block = env.heap.allocZeroed(blockSize);
+        void* block = heap.allocZeroed(blockSize);
         if (!block) {
             blockSize /= 2;
             if (blockSize < 2)
@@ -59,7 +64,7 @@ void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env) {
             table.push_back(block);
         } catch (...) {
             // No memory left even for the table: stop claiming, keep what is held.
-            env.heap.release(block);
+            heap.release(block);
             break;
         }
         // Written once more so that every page is backed by physical memory.
@@ -70,8 +75,11 @@ void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env) {
             lastReport = env.tickCount();
         }
     }
-    for (void* block : table)
-        env.heap.release(block);
+    if (runHeap)
+        runHeap.reset();  // every block at once
+    else
+        for (void* block : table)
+            heap.release(block);
     if (param.Notify.ThreadIndex != -1)
         env.report(param.Notify, uint32_t(uint64_t(param.Amount)));
 }
@@ -88,6 +96,7 @@ TRamRecovery::TRamRecovery(TMTCore& core, TRoutineTable& routines, TRoutineProc 
 void TRamRecovery::RecoverRam(void* Data, const void* Param) {
     auto* self = static_cast<TRamRecovery*>(Data);
     RamRecoveryEnv env{
+        [] { return createPrivateHeap(); },
         processHeap(),
         systemClipboard(),
         [] { return pageSize(); },

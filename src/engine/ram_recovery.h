@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "engine/sys_info_param.h"
 #include "jobs/routines.h"
@@ -22,6 +23,9 @@ class TRamRecoveryParamT : public TValueT<TRamRecoveryParam> {};
 
 // What one recovery run needs from the system, so that tests can give it doubles.
 struct RamRecoveryEnv {
+    // Makes the heap of one run, whose destruction gives back every block and the address space
+    // they took at once. Where it gives none, the run claims from `heap` and releases each block.
+    std::function<std::unique_ptr<Heap>()> createHeap;
     Heap& heap;
     Clipboard& clipboard;
     std::function<uint32_t()> pageSize;
@@ -33,6 +37,8 @@ struct RamRecoveryEnv {
 };
 
 // Claims Amount bytes in zero-filled blocks of ten pages, reporting progress, then releases it all.
+// In a 32-bit process a large run ends at the limit of the address space; the heap of the run is
+// destroyed at its end, so that the whole address space is there again afterwards.
 void RecoverRamRun(const TRamRecoveryParam& param, const RamRecoveryEnv& env);
 
 // The engine object: data of the engine's routines, registered on construction.

@@ -11,4 +11,9 @@ Fn ntdllProc(const char* name) {
     return ntdll ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, name))) : nullptr;
 }
 
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG infoClass, PVOID buffer, ULONG size, PULONG returned);
+
+// NtQuerySystemInformation, looked up once for the life of the process; null where ntdll lacks it.
+NtQuerySystemInformationFn ntQuerySystemInformation();
+
 }  // namespace vantrel

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vantrel {
@@ -22,7 +23,7 @@ uint32_t pageSize() noexcept;
 // Milliseconds since the system started; wraps after 49.7 days.
 uint32_t tickCount() noexcept;
 
-// The process heap, for blocks whose failure must be reported rather than end the process.
+// A heap for blocks whose failure must be reported rather than end the process.
 class Heap {
   public:
     virtual ~Heap() = default;
@@ -31,6 +32,9 @@ class Heap {
     virtual bool release(void* block) noexcept = 0;
 };
 Heap& processHeap() noexcept;
+// A heap of its own for one thread's use. Destroying it gives back every block still held, and
+// the address space they took, in one call; null when no heap can be made.
+std::unique_ptr<Heap> createPrivateHeap() noexcept;
 
 // The system clipboard, opened without an owner window.
 class Clipboard {

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace vantrel {
 
@@ -71,6 +72,45 @@ class PosixHeap final : public Heap {
     }
 };
 
+// Frees whatever it still holds when destroyed, as a destroyed Windows heap gives back its blocks.
+class PosixPrivateHeap final : public Heap {
+  public:
+    PosixPrivateHeap() = default;
+    PosixPrivateHeap(const PosixPrivateHeap&) = delete;
+    PosixPrivateHeap& operator=(const PosixPrivateHeap&) = delete;
+    ~PosixPrivateHeap() override {
+        for (void* block : blocks_)
+            std::free(block);
+    }
+    void* allocZeroed(size_t bytes) noexcept override {
+        void* block = std::calloc(1, bytes);
+        if (!block)
+            return nullptr;
+        try {
+            blocks_.push_back(block);
+        } catch (...) {
+            std::free(block);
+            return nullptr;
+        }
+        return block;
+    }
+    bool release(void* block) noexcept override {
+        // Blocks are usually given back in reverse order, when at all.
+        for (size_t i = blocks_.size(); i-- > 0;) {
+            if (blocks_[i] == block) {
+                blocks_[i] = blocks_.back();
+                blocks_.pop_back();
+                std::free(block);
+                return true;
+            }
+        }
+        return false;
+    }
+
+  private:
+    std::vector<void*> blocks_;
+};
+
 // The host has no clipboard of its own; the Windows build is where it is real.
 class NoClipboard final : public Clipboard {
   public:
@@ -83,6 +123,14 @@ class NoClipboard final : public Clipboard {
 Heap& processHeap() noexcept {
     static PosixHeap heap;
     return heap;
+}
+
+std::unique_ptr<Heap> createPrivateHeap() noexcept {
+    try {
+        return std::make_unique<PosixPrivateHeap>();
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 Clipboard& systemClipboard() noexcept {

@@ -43,6 +43,22 @@ class WinHeap final : public Heap {
     bool release(void* block) noexcept override { return ::HeapFree(::GetProcessHeap(), 0, block) != 0; }
 };
 
+// Serialisation is left out: only the thread that made the heap uses it.
+class PrivateWinHeap final : public Heap {
+  public:
+    explicit PrivateWinHeap(HANDLE heap) : heap_(heap) {}
+    PrivateWinHeap(const PrivateWinHeap&) = delete;
+    PrivateWinHeap& operator=(const PrivateWinHeap&) = delete;
+    ~PrivateWinHeap() override { ::HeapDestroy(heap_); }
+    void* allocZeroed(size_t bytes) noexcept override {
+        return ::HeapAlloc(heap_, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, bytes);
+    }
+    bool release(void* block) noexcept override { return ::HeapFree(heap_, HEAP_NO_SERIALIZE, block) != 0; }
+
+  private:
+    HANDLE heap_;
+};
+
 class WinClipboard final : public Clipboard {
   public:
     bool open() noexcept override { return ::OpenClipboard(nullptr) != 0; }
@@ -54,6 +70,19 @@ class WinClipboard final : public Clipboard {
 Heap& processHeap() noexcept {
     static WinHeap heap;
     return heap;
+}
+
+std::unique_ptr<Heap> createPrivateHeap() noexcept {
+    // Growable, reserving nothing up front beyond what the first blocks need.
+    HANDLE heap = ::HeapCreate(HEAP_NO_SERIALIZE, 0, 0);
+    if (!heap)
+        return nullptr;
+    try {
+        return std::make_unique<PrivateWinHeap>(heap);
+    } catch (...) {
+        ::HeapDestroy(heap);
+        return nullptr;
+    }
 }
 
 Clipboard& systemClipboard() noexcept {

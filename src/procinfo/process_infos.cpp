@@ -1,77 +1,39 @@
 #include "procinfo/process_infos.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cwchar>
-#include <limits>
 
 namespace vantrel {
 
 namespace {
-
-std::wstring textOf(const WmiValue& v) {
-    if (auto s = std::get_if<std::wstring>(&v))
-        return *s;
-    if (auto i = std::get_if<int64_t>(&v))
-        return std::to_wstring(*i);
-    if (auto d = std::get_if<double>(&v))
-        return std::to_wstring(*d);
-    return {};
+// The properties the snapshot selects, in the order of the query.
+const std::vector<std::wstring>& selectedProperties() {
+    static const std::vector<std::wstring> names{L"Name", L"IDProcess", L"PageFileBytes",
+                                                 L"PercentProcessorTime", L"WorkingSet"};
+    return names;
 }
-
-// 64-bit counters arrive as decimal text; a value that is not a number counts as 0.
-int64_t integerOf(const WmiValue& v) {
-    if (auto i = std::get_if<int64_t>(&v))
-        return *i;
-    if (auto d = std::get_if<double>(&v))
-        return std::isfinite(*d) ? int64_t(*d) : 0;
-    if (auto b = std::get_if<bool>(&v))
-        return *b ? 1 : 0;
-    if (auto s = std::get_if<std::wstring>(&v)) {
-        wchar_t* end = nullptr;
-        errno = 0;
-        long long n = std::wcstoll(s->c_str(), &end, 10);
-        if (end != s->c_str() && *end == L'\0' && errno == 0)
-            return n;
-    }
-    return 0;
-}
-
-// A load that is missing or not a number is unknown, never a made-up 0 that would mean "idle".
-double floatOf(const WmiValue& v) {
-    if (auto d = std::get_if<double>(&v))
-        return *d;
-    if (auto i = std::get_if<int64_t>(&v))
-        return double(*i);
-    if (auto s = std::get_if<std::wstring>(&v)) {
-        wchar_t* end = nullptr;
-        double n = std::wcstod(s->c_str(), &end);
-        if (end != s->c_str() && *end == L'\0')
-            return n;
-    }
-    return kUnknownLoad;
-}
-
 }  // namespace
 
 std::wstring ProcessQueryText() {
+    const auto& p = selectedProperties();
     wchar_t query[256];
-    std::swprintf(query, 256, L"SELECT %ls, %ls, %ls, %ls, %ls FROM %ls", L"Name", L"IDProcess",
-                  L"PageFileBytes", L"PercentProcessorTime", L"WorkingSet",
-                  L"Win32_PerfFormattedData_PerfProc_Process");
+    std::swprintf(query, 256, L"SELECT %ls, %ls, %ls, %ls, %ls FROM %ls", p[0].c_str(), p[1].c_str(),
+                  p[2].c_str(), p[3].c_str(), p[4].c_str(), L"Win32_PerfFormattedData_PerfProc_Process");
     return query;
 }
 
 bool TProcessInfo::EmptyWorkingSet() {
-    auto process = owner_->Processes().open(uint32_t(ProcessId), kProcessAllAccess);
+    auto process = owner_->Processes().open(uint32_t(ProcessId), kAccessTrim);
     if (!process)
         return false;
     return process->emptyWorkingSet();
 }
 
-TProcessInfos::TProcessInfos(ProcessSystem& processes, WmiLocator& locator, Clock& clock)
-    : processes_(processes), locator_(locator), clock_(clock) {}
+TProcessInfos::TProcessInfos(ProcessSystem& processes,
+                             WmiLocator& locator,
+                             Clock& clock,
+                             std::function<bool()> stop)
+    : processes_(processes), locator_(locator), clock_(clock), stop_(std::move(stop)) {}
 
 TProcessInfos::~TProcessInfos() = default;
 
@@ -100,59 +62,57 @@ void TProcessInfos::Refresh() {
 void TProcessInfos::RefreshFromService() {
     if (!services_)
         services_ = locator_.connectServer(kWmiNamespace);
-    services_->execQuery(ProcessQueryText(), [this](const std::vector<WmiProperty>& properties) {
-        TProcessInfo& info = Add();
-        // An object without the property has no measured load: it must not pass as idle.
-        info.PercentProcessorTime = kUnknownLoad;
-        for (const auto& [name, value] : properties) {
-            if (name == L"Name")
-                info.Name = textOf(value);
-            else if (name == L"IDProcess")
-                info.ProcessId = int32_t(integerOf(value));
-            else if (name == L"PageFileBytes")
-                info.PageFileBytes = integerOf(value);
-            else if (name == L"PercentProcessorTime")
-                info.PercentProcessorTime = floatOf(value);
-            else if (name == L"WorkingSet")
-                info.WorkingSet = integerOf(value);
-        }
-    });
+    services_->execQuery(ProcessQueryText(), selectedProperties(),
+                         [this](const std::vector<WmiProperty>& properties) {
+                             TProcessInfo& info = Add();
+                             // An object without the property has no measured load: it must not pass as idle.
+                             info.PercentProcessorTime = kUnknownLoad;
+                             for (const auto& [name, value] : properties) {
+                                 if (name == L"Name")
+                                     info.Name = WmiText(value);
+                                 else if (name == L"IDProcess")
+                                     info.ProcessId = int32_t(WmiInteger(value));
+                                 else if (name == L"PageFileBytes")
+                                     info.PageFileBytes = WmiInteger(value);
+                                 else if (name == L"PercentProcessorTime")
+                                     info.PercentProcessorTime = WmiFloat(value);
+                                 else if (name == L"WorkingSet")
+                                     info.WorkingSet = WmiInteger(value);
+                             }
+                         });
 }
 
 void TProcessInfos::RefreshFromProcessTable() {
     auto ids = EnumAllProcessIds(processes_);
     if (!ids)
         throw std::runtime_error("the process table cannot be read");
-    // Two samples of every process's times. Where the system gives them all in one call, the
-    // creation time tells a process from a later one that was given the same id; otherwise the
-    // processes stay open between the samples, which does the same.
+    // Two samples of every process's times. Where the snapshot carries them all, the creation
+    // time tells a process from a later one that was given the same id; otherwise the processes
+    // stay open between the samples, which does the same.
     struct Sample {
         uint32_t id;
-        std::unique_ptr<OpenedProcess> process;
+        std::unique_ptr<Process> process;
         std::optional<ProcessTimes> first;
-    };
-    auto table = [](const std::vector<std::pair<uint32_t, ProcessTimes>>& all, uint32_t id) {
-        for (const auto& [pid, times] : all) {
-            if (pid == id)
-                return std::optional<ProcessTimes>(times);
-        }
-        return std::optional<ProcessTimes>();
     };
     // Each time is read right after its samples, so that the window is the one the busy times
     // cover, however long opening the processes takes.
-    auto firstTable = processes_.allProcessTimes();
+    auto firstTable = timesTable();
     uint64_t t1 = clock_.now100ns();
     std::vector<Sample> samples;
     samples.reserve(ids->size());
     for (uint32_t id : *ids) {
-        auto process = processes_.open(id, kProcessQueryInfo | kProcessVmRead);
+        if (stop_())
+            return;
+        auto process = processes_.open(id, kAccessQuery);
         std::optional<ProcessTimes> times;
         if (firstTable)
-            times = table(*firstTable, id);
+            times = timesOf(*firstTable, id);
         samples.push_back({id, std::move(process), times});
     }
     if (!firstTable) {
         for (Sample& s : samples) {
+            if (stop_())
+                return;
             if (s.process)
                 s.first = s.process->times();
         }
@@ -161,12 +121,14 @@ void TProcessInfos::RefreshFromProcessTable() {
     clock_.sleep(kLoadSampleMs);
     std::vector<std::optional<ProcessTimes>> seconds(samples.size());
     if (firstTable) {
-        if (auto secondTable = processes_.allProcessTimes()) {
+        if (auto secondTable = timesTable()) {
             for (size_t i = 0; i < samples.size(); ++i)
-                seconds[i] = table(*secondTable, samples[i].id);
+                seconds[i] = timesOf(*secondTable, samples[i].id);
         }
     } else {
         for (size_t i = 0; i < samples.size(); ++i) {
+            if (stop_())
+                return;
             if (samples[i].process)
                 seconds[i] = samples[i].process->times();
         }
@@ -192,13 +154,30 @@ void TProcessInfos::RefreshFromProcessTable() {
             info.WorkingSet = int64_t(memory->WorkingSetSize);
             info.PageFileBytes = int64_t(memory->PagefileUsage);
         }
-        info.Name = s.process->baseName();  // already without folder
+        info.Name = imageNameFromPath(s.process->imagePath());
     }
+}
+
+std::optional<std::vector<ProcessEntry>> TProcessInfos::timesTable() {
+    auto table = processes_.snapshot();
+    if (!table || table->empty() || !table->front().BusyTime)
+        return std::nullopt;
+    return table;
+}
+
+std::optional<ProcessTimes> TProcessInfos::timesOf(const std::vector<ProcessEntry>& table, uint32_t id) {
+    for (const ProcessEntry& e : table) {
+        if (e.ProcessId == id && e.BusyTime)
+            return ProcessTimes{e.CreationTime, *e.BusyTime};
+    }
+    return std::nullopt;
 }
 
 int32_t TProcessInfos::EmptyWorkingSets(bool IdleOnly) {
     int32_t trimmed = 0;
     for (const auto& info : list_) {
+        if (stop_())
+            break;
         if (IdleOnly && info->PercentProcessorTime != 0.0)
             continue;
         try {

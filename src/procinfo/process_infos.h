@@ -1,13 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/clock.h"
-#include "procinfo/processes.h"
+#include "jobs/thread_core.h"
+#include "platform/processes.h"
 #include "procinfo/wmi.h"
 
 namespace vantrel {
@@ -39,18 +41,20 @@ class TProcessInfo {
 
 // A snapshot of the processes with their processor load, for trimming working sets. The service
 // answers first; where it cannot (disabled, or without the per-process performance class), the
-// process table is sampled twice instead.
+// process table is sampled twice instead. Stop is asked once per process while sampling and
+// trimming; once it answers true the loop ends there (on the GUI thread it never does).
 class TProcessInfos {
   public:
     explicit TProcessInfos(ProcessSystem& processes = systemProcesses(),
                            WmiLocator& locator = systemWmiLocator(),
-                           Clock& clock = systemClock());
+                           Clock& clock = systemClock(),
+                           std::function<bool()> stop = &StopRequested);
     TProcessInfos(const TProcessInfos&) = delete;
     TProcessInfos& operator=(const TProcessInfos&) = delete;
     ~TProcessInfos();
 
     // Takes a new snapshot in place of the last one. Throws when neither the service nor the
-    // process table can be read.
+    // process table can be read. A stop while sampling leaves the processes sampled so far.
     void Refresh();
     int32_t Count() const noexcept { return int32_t(list_.size()); }
     TProcessInfo& ProcessInfoGet(int32_t AIndex) const { return *list_.at(size_t(AIndex)); }
@@ -67,10 +71,14 @@ class TProcessInfos {
   private:
     void RefreshFromService();
     void RefreshFromProcessTable();
+    // A snapshot that carries every process's times; nothing where the system gives none.
+    std::optional<std::vector<ProcessEntry>> timesTable();
+    static std::optional<ProcessTimes> timesOf(const std::vector<ProcessEntry>& table, uint32_t id);
 
     ProcessSystem& processes_;
     WmiLocator& locator_;
     Clock& clock_;
+    std::function<bool()> stop_;
     std::unique_ptr<WmiServices> services_;  // connected on first need, kept for the object's life
     std::vector<std::unique_ptr<TProcessInfo>> list_;
     Source source_ = Source::None;

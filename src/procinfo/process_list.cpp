@@ -5,6 +5,7 @@
 
 #include "engine/platform_version.h"
 #include "engine/ram_recovery.h"
+#include "jobs/thread_core.h"
 
 namespace vantrel {
 
@@ -17,41 +18,47 @@ int32_t toKB(uint64_t bytes) {
     return int32_t(std::min<uint64_t>(bytes / 1024, uint64_t(std::numeric_limits<int32_t>::max())));
 }
 
-void listNt(ProcessSystem& system, ProcessListSink& sink) {
+// Each pass ends early, without its end notice, when the pool is stopping: an incomplete pass
+// must not sweep away the rows it did not reach.
+bool listNt(ProcessSystem& system, ProcessListSink& sink, const std::function<bool()>& stop) {
     auto ids = EnumAllProcessIds(system);
     if (!ids)
-        return;
+        return true;
     for (uint32_t id : *ids) {
+        if (stop())
+            return false;
         if (id == 0)
             continue;
-        auto process = system.open(id, kProcessQueryInfo | kProcessVmRead);
+        auto process = system.open(id, kAccessQuery);
         if (!process)
             continue;
         auto memory = process->memory();
         int32_t memoryKB = memory ? toKB(memory->WorkingSetSize) : 0;
-        std::wstring name = process->baseName();
-        if (name.empty())
-            name = L"System";
-        std::wstring path = process->fileName().substr(0, kMaxPath);
+        std::wstring path = process->imagePath().substr(0, kMaxPath);
+        std::wstring name = processImageName(id, path);
         int32_t priority = int32_t(process->priorityClass());
         AddProcToList(sink, CardinalToStr(id), path, name, memoryKB, priority);
     }
+    return true;
 }
 
-void listToolhelp(ProcessSystem& system, ProcessListSink& sink) {
+bool listToolhelp(ProcessSystem& system, ProcessListSink& sink, const std::function<bool()>& stop) {
     auto entries = system.snapshot();
     if (!entries)
-        return;
-    for (const ToolhelpEntry& entry : *entries) {
+        return true;
+    for (const ProcessEntry& entry : *entries) {
+        if (stop())
+            return false;
         std::wstring exe = entry.ExeFile.substr(0, std::min(entry.ExeFile.find(L'\0'), kMaxExeText));
         std::wstring name = imageNameFromPath(exe);
-        auto process = system.open(entry.ProcessId, kProcessQueryInfo | kProcessVmRead);
+        auto process = system.open(entry.ProcessId, kAccessQuery | kAccessReadMemory);
         if (!process)
             continue;
         int32_t memoryKB = GetPrivateBytesKB(*process, system);
         int32_t priority = int32_t(process->priorityClass());
         AddProcToList(sink, CardinalToStr(entry.ProcessId), exe, name, memoryKB, priority);
     }
+    return true;
 }
 
 // Rows and notices posted to the main window's routines.
@@ -99,7 +106,7 @@ bool AddProcToList(ProcessListSink& sink,
     return true;
 }
 
-int32_t GetPrivateBytesKB(OpenedProcess& process, ProcessSystem& system) {
+int32_t GetPrivateBytesKB(Process& process, ProcessSystem& system) {
     auto [lowest, highest] = system.applicationAddressRange();
     // Summed in 64 bits: a large process would wrap a 32-bit sum.
     uint64_t sum = 0;
@@ -119,19 +126,20 @@ int32_t GetPrivateBytesKB(OpenedProcess& process, ProcessSystem& system) {
     return toKB(sum);
 }
 
-void ListProcessesRun(ProcessSystem& system, bool ntFamily, ProcessListSink& sink) {
+void ListProcessesRun(ProcessSystem& system,
+                      bool ntFamily,
+                      ProcessListSink& sink,
+                      const std::function<bool()>& stop) {
     sink.begin();
-    if (ntFamily)
-        listNt(system, sink);
-    else
-        listToolhelp(system, sink);
-    sink.end();
+    const bool complete = ntFamily ? listNt(system, sink, stop) : listToolhelp(system, sink, stop);
+    if (complete)
+        sink.end();
 }
 
 void ListProcesses(void* Data, const void*) {
     RoutineProcessListSink sink(*static_cast<TRamRecovery*>(Data));
     try {
-        ListProcessesRun(systemProcesses(), currentPlatformVersion().isNt(), sink);
+        ListProcessesRun(systemProcesses(), currentPlatformVersion().isNt(), sink, &StopRequested);
     } catch (...) {
         // The run ends without its end notice; the next refresh tick lists again.
     }

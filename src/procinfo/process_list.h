@@ -1,10 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "jobs/types.h"
-#include "procinfo/processes.h"
+#include "platform/processes.h"
 
 namespace vantrel {
 
@@ -41,11 +42,16 @@ bool AddProcToList(ProcessListSink& sink,
                    int32_t PriorityClass);
 
 // The committed private memory of a process in KB, from a walk over its address space.
-int32_t GetPrivateBytesKB(OpenedProcess& process, ProcessSystem& system);
+int32_t GetPrivateBytesKB(Process& process, ProcessSystem& system);
 
-// One pass: begin, a row per process (process-status functions on the NT family, a Toolhelp
-// snapshot otherwise), end.
-void ListProcessesRun(ProcessSystem& system, bool ntFamily, ProcessListSink& sink);
+// One pass: begin, a row per process (process-status functions on the NT family, a process
+// snapshot otherwise), end. Stop is asked before each process; once it answers true the pass ends
+// at once, without its end notice.
+void ListProcessesRun(
+    ProcessSystem& system,
+    bool ntFamily,
+    ProcessListSink& sink,
+    const std::function<bool()>& stop = [] { return false; });
 
 // The procedure of ProcessListRoutine (worker 2): Data is the engine object, Param is ignored.
 void ListProcesses(void* Data, const void* Param);

@@ -30,10 +30,19 @@ class WmiServices {
   public:
     virtual ~WmiServices() = default;
     // Runs a forward-only WQL query; calls each with the properties of every object, in the order
-    // the service delivers them. Throws WmiError when a step fails.
+    // the service delivers them. Where the service cannot list an object's properties, the
+    // selected ones are asked for by name instead. Throws WmiError when a step fails.
     virtual void execQuery(const std::wstring& query,
+                           const std::vector<std::wstring>& selected,
                            const std::function<void(const std::vector<WmiProperty>&)>& each) = 0;
 };
+
+// A value as text, as a 64-bit integer (64-bit values arrive as decimal text; anything that is not
+// a number counts as 0) and as floating point (NaN when missing or not a number, so that a
+// missing load is never taken for a measured 0).
+std::wstring WmiText(const WmiValue& v);
+int64_t WmiInteger(const WmiValue& v);
+double WmiFloat(const WmiValue& v);
 
 class WmiLocator {
   public:

@@ -7,7 +7,7 @@
 #include <wbemdisp.h>
 
 #include "platform/handles_win.h"
-#include "procinfo/wmi.h"
+#include "procinfo/wmi_win.h"
 
 namespace vantrel {
 
@@ -24,7 +24,8 @@ constexpr IID kISWbemProperty = {0x1a388f98,
                                  0xd4ba,
                                  0x11d1,
                                  {0x8b, 0x09, 0x00, 0x60, 0x08, 0x06, 0xd9, 0xb6}};
-constexpr LONG kForwardOnly = 32;  // wbemFlagForwardOnly
+constexpr LONG kForwardOnly = 32;                   // wbemFlagForwardOnly
+constexpr HRESULT kNotFound = HRESULT(0x80041002);  // WBEM_E_NOT_FOUND
 
 void check(HRESULT hr, const char* step) {
     if (FAILED(hr))
@@ -66,7 +67,8 @@ class Variant {
 };
 
 // Steps an object set's enumerator one element at a time: with ADsEnumerateNext where the system
-// has it, otherwise with the enumerator's own Next, which is what that function calls.
+// has it, otherwise with the enumerator's own Next, which is what that function calls. A system
+// whose function is only a stub (it answers E_NOTIMPL, as Wine's does) gets Next as well.
 HRESULT enumerateNext(IEnumVARIANT* enumerator, VARIANT* out, ULONG* fetched) {
     using Fn = HRESULT(WINAPI*)(IEnumVARIANT*, ULONG, VARIANT*, ULONG*);
     static const Fn adsEnumerateNext = [] {
@@ -82,8 +84,11 @@ HRESULT enumerateNext(IEnumVARIANT* enumerator, VARIANT* out, ULONG* fetched) {
                             reinterpret_cast<void*>(::GetProcAddress(module, "ADsEnumerateNext")))
                       : nullptr;
     }();
-    if (adsEnumerateNext)
-        return adsEnumerateNext(enumerator, 1, out, fetched);
+    if (adsEnumerateNext) {
+        HRESULT hr = adsEnumerateNext(enumerator, 1, out, fetched);
+        if (hr != E_NOTIMPL)
+            return hr;
+    }
     return enumerator->Next(1, out, fetched);
 }
 
@@ -108,7 +113,9 @@ void forEachObject(IEnumVARIANT* enumerator, Each&& each) {
     }
 }
 
-WmiValue valueOf(VARIANT* v) {
+}  // namespace
+
+WmiValue WmiValueOf(VARIANT* v) {
     switch (V_VT(v)) {
         case VT_EMPTY:
         case VT_NULL:
@@ -129,11 +136,13 @@ WmiValue valueOf(VARIANT* v) {
                 return int64_t(V_I8(asInt.get()));
             Variant asText;
             if (SUCCEEDED(::VariantChangeType(asText.get(), v, 0, VT_BSTR)))
-                return valueOf(asText.get());
+                return WmiValueOf(asText.get());
             return std::monostate{};
         }
     }
 }
+
+namespace {
 
 // COM for the calling thread, for as long as the connection lives.
 class ComApartment {
@@ -157,6 +166,7 @@ class ScriptingServices final : public WmiServices {
     ~ScriptingServices() override { services_.reset(); }
 
     void execQuery(const std::wstring& query,
+                   const std::vector<std::wstring>& selected,
                    const std::function<void(const std::vector<WmiProperty>&)>& each) override {
         Bstr text(query.c_str());
         Bstr language(L"WQL");
@@ -166,29 +176,58 @@ class ScriptingServices final : public WmiServices {
         ComPtr<IUnknown> unknown;
         check(set->get__NewEnum(unknown.put()), "object enumerator");
         auto objects = enumeratorOf(unknown.get());
-        forEachObject(objects.get(), [&each](IDispatch* dispatch) {
+        forEachObject(objects.get(), [&each, &selected](IDispatch* dispatch) {
             ComPtr<ISWbemObject> object;
             check(dispatch->QueryInterface(kISWbemObject, object.putVoid()), "object");
             ComPtr<ISWbemPropertySet> propertySet;
             check(object->get_Properties_(propertySet.put()), "Properties_");
             ComPtr<IUnknown> propertiesUnknown;
-            check(propertySet->get__NewEnum(propertiesUnknown.put()), "property enumerator");
-            auto properties = enumeratorOf(propertiesUnknown.get());
-            std::vector<WmiProperty> values;
-            forEachObject(properties.get(), [&values](IDispatch* propertyDispatch) {
-                ComPtr<ISWbemProperty> property;
-                check(propertyDispatch->QueryInterface(kISWbemProperty, property.putVoid()), "property");
-                Bstr name;
-                check(property->get_Name(name.put()), "Name");
-                Variant value;
-                check(property->get_Value(value.get()), "Value");
-                values.emplace_back(std::wstring(name.get() ? name.get() : L""), valueOf(value.get()));
-            });
-            each(values);
+            HRESULT hr = propertySet->get__NewEnum(propertiesUnknown.put());
+            if (hr == E_NOTIMPL) {
+                each(propertiesByName(propertySet.get(), selected));
+                return;
+            }
+            check(hr, "property enumerator");
+            each(enumeratedProperties(propertiesUnknown.get()));
         });
     }
 
   private:
+    // Every property of an object, with the name it gives itself.
+    static std::vector<WmiProperty> enumeratedProperties(IUnknown* propertiesUnknown) {
+        auto properties = enumeratorOf(propertiesUnknown);
+        std::vector<WmiProperty> values;
+        forEachObject(properties.get(), [&values](IDispatch* propertyDispatch) {
+            ComPtr<ISWbemProperty> property;
+            check(propertyDispatch->QueryInterface(kISWbemProperty, property.putVoid()), "property");
+            Bstr name;
+            check(property->get_Name(name.put()), "Name");
+            Variant value;
+            check(property->get_Value(value.get()), "Value");
+            values.emplace_back(std::wstring(name.get() ? name.get() : L""), WmiValueOf(value.get()));
+        });
+        return values;
+    }
+
+    // Where the property set cannot be enumerated (Wine's cannot), the selected properties are
+    // asked for one by one; one the object does not have is left out, as an enumeration would.
+    static std::vector<WmiProperty> propertiesByName(ISWbemPropertySet* propertySet,
+                                                     const std::vector<std::wstring>& selected) {
+        std::vector<WmiProperty> values;
+        for (const std::wstring& name : selected) {
+            Bstr text(name.c_str());
+            ComPtr<ISWbemProperty> property;
+            HRESULT hr = propertySet->Item(text.get(), 0, property.put());
+            if (hr == kNotFound)
+                continue;
+            check(hr, "Item");
+            Variant value;
+            check(property->get_Value(value.get()), "Value");
+            values.emplace_back(name, WmiValueOf(value.get()));
+        }
+        return values;
+    }
+
     std::unique_ptr<ComApartment> apartment_;  // released after the services object
     ComPtr<ISWbemServices> services_;
 };

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "jobs/types.h"
+#include "support/fake_process_system.h"
 
 namespace vantrel {
 namespace {
@@ -12,65 +11,8 @@ namespace {
 constexpr uint32_t kNormal = 0x20;
 constexpr uint32_t kIdle = 0x40;
 
-// A process object; handles keep it, so a handle outlives the id it was opened by.
-struct FakeProcess {
-    uint32_t id = 0;
-    uint32_t cls = kNormal;
-    bool alive = true;
-    bool opensForQuery = true;
-    bool opensForSet = true;
-};
-
-class FakeForeground final : public ForegroundSystem {
-  public:
-    class Handle final : public PriorityHandle {
-      public:
-        Handle(FakeForeground& owner, std::shared_ptr<FakeProcess> p) : owner_(owner), p_(std::move(p)) {}
-        uint32_t priorityClass() override { return p_->alive ? p_->cls : 0; }
-        bool setPriorityClass(uint32_t c) override {
-            owner_.sets.push_back({p_->id, c});
-            if (!p_->alive)
-                return false;
-            p_->cls = c;
-            return true;
-        }
-
-      private:
-        FakeForeground& owner_;
-        std::shared_ptr<FakeProcess> p_;
-    };
-
-    uintptr_t foregroundWindow() override { return front; }
-    bool isWindow(uintptr_t w) override { return windows.count(w) != 0; }
-    uint32_t windowProcessId(uintptr_t w) override { return windows.count(w) ? windows[w] : 0; }
-    uint32_t currentProcessId() override { return self; }
-    std::unique_ptr<PriorityHandle> openProcess(uint32_t id, uint32_t access) override {
-        auto it = table.find(id);
-        if (it == table.end())
-            return nullptr;
-        auto& p = it->second;
-        if ((access == kProcessQueryInformation && !p->opensForQuery) ||
-            (access == kProcessSetInformation && !p->opensForSet))
-            return nullptr;
-        return std::make_unique<Handle>(*this, p);
-    }
-
-    // A program with one window.
-    std::shared_ptr<FakeProcess> program(uintptr_t window, uint32_t id, uint32_t cls = kNormal) {
-        auto p = std::make_shared<FakeProcess>();
-        p->id = id;
-        p->cls = cls;
-        table[id] = p;
-        windows[window] = id;
-        return p;
-    }
-
-    uintptr_t front = 0;
-    uint32_t self = 1;
-    std::map<uintptr_t, uint32_t> windows;
-    std::map<uint32_t, std::shared_ptr<FakeProcess>> table;
-    std::vector<std::pair<uint32_t, uint32_t>> sets;
-};
+using test::FakeProcessSystem;
+using test::kRefusesAll;
 
 class RecordedNotices final : public CpuOptimizerNotices {
   public:
@@ -89,7 +31,7 @@ class CpuOptimizerTest : public ::testing::Test {
 
     TCpuOptimizer optimizer;
     TCpuOptimizationParam param;
-    FakeForeground system;
+    FakeProcessSystem system;
     RecordedNotices notices;
 };
 
@@ -106,11 +48,14 @@ TEST_F(CpuOptimizerTest, AProgramThatStaysInFrontIsBoostedOnce) {
     param.Level = 1;
     system.front = 10;
     tick(20);
-    EXPECT_EQ(a->cls, 0x80u);
+    EXPECT_EQ(a->priorityClass, 0x80u);
     EXPECT_EQ(notices.windows, std::vector<uint32_t>{10});
     EXPECT_EQ(optimizer.PrevProcessId, 100u);
     EXPECT_EQ(optimizer.PrevPriorityClass, kNormal);
-    EXPECT_EQ(system.sets.size(), 1u);
+    EXPECT_EQ(system.prioritySets.size(), 1u);
+    // Read with the query right alone, changed with the set right alone.
+    EXPECT_EQ(system.opens,
+              (std::vector<std::pair<uint32_t, uint32_t>>{{100, kAccessQuery}, {100, kAccessSetPriority}}));
 }
 
 // A handle with the top bit of its low half set is sign-extended in a 64-bit process: the
@@ -120,7 +65,7 @@ TEST_F(CpuOptimizerTest, AHighWindowHandleTravelsAsItsLow32Bits) {
     auto a = system.program(window, 100);
     system.front = window;
     tick();
-    EXPECT_EQ(a->cls, kAboveNormalPriorityClass);
+    EXPECT_EQ(a->priorityClass, kAboveNormalPriorityClass);
     ASSERT_EQ(notices.windows, std::vector<uint32_t>{0xFFFF1234u});
     EXPECT_EQ(HandleFromCardinal(notices.windows[0]), window);
 }
@@ -133,8 +78,8 @@ TEST_F(CpuOptimizerTest, TheNextProgramIsBoostedAndThePreviousOneRestored) {
     tick();
     system.front = 20;
     tick();
-    EXPECT_EQ(a->cls, kNormal);
-    EXPECT_EQ(b->cls, 0x100u);
+    EXPECT_EQ(a->priorityClass, kNormal);
+    EXPECT_EQ(b->priorityClass, 0x100u);
     EXPECT_EQ(optimizer.PrevPriorityClass, kIdle);
     EXPECT_EQ(notices.windows, (std::vector<uint32_t>{10, 20}));
 }
@@ -144,14 +89,14 @@ TEST_F(CpuOptimizerTest, OwnWindowBetweenTwoVisitsRestoresAndDoesNotBoostAgain) 
     system.program(1, system.self);
     system.front = 10;
     tick();
-    EXPECT_EQ(a->cls, 0x8000u);
+    EXPECT_EQ(a->priorityClass, 0x8000u);
     system.front = 1;  // this program's own window
     tick();
-    EXPECT_EQ(a->cls, kNormal);
+    EXPECT_EQ(a->priorityClass, kNormal);
     EXPECT_EQ(optimizer.PrevProcessId, 100u);
     system.front = 10;
     tick(3);
-    EXPECT_EQ(a->cls, kNormal);
+    EXPECT_EQ(a->priorityClass, kNormal);
     EXPECT_EQ(notices.windows, std::vector<uint32_t>{10});
 }
 
@@ -166,7 +111,7 @@ TEST(CpuOptimizerWaitTest, CountsRefreshSecondsRoundedHalvesToEven) {
          {Case{2000, 10, 6, {0, 2, 4, 6, 8, 10}}, Case{3000, 10, 5, {0, 3, 6, 9, 12}},
           Case{500, 10, 0, {0, 0, 0, 0}}, Case{1500, 3, 3, {0, 2, 4}}, Case{2500, 4, 3, {0, 2, 4}}}) {
         TCpuOptimizer optimizer;
-        FakeForeground system;
+        FakeProcessSystem system;
         RecordedNotices notices;
         auto a = system.program(10, 100);
         system.front = 10;
@@ -187,7 +132,7 @@ TEST(CpuOptimizerWaitTest, CountsRefreshSecondsRoundedHalvesToEven) {
         EXPECT_EQ(seen, c.counters) << c.intervalMs;
         if (boosted) {
             EXPECT_EQ(optimizer.ActiveCounter, 0);
-            EXPECT_EQ(a->cls, 0x8000u);
+            EXPECT_EQ(a->priorityClass, 0x8000u);
         }
     }
 }
@@ -203,8 +148,8 @@ TEST_F(CpuOptimizerTest, TheCounterIsSharedAcrossForegroundChanges) {
     system.front = 20;
     tick();  // 4 is not below 4: B is boosted at once
     EXPECT_EQ(notices.windows, std::vector<uint32_t>{20});
-    EXPECT_EQ(a->cls, kNormal);
-    EXPECT_EQ(b->cls, 0x8000u);
+    EXPECT_EQ(a->priorityClass, kNormal);
+    EXPECT_EQ(b->priorityClass, 0x8000u);
 }
 
 TEST_F(CpuOptimizerTest, AvoidedProgramsAreNotBoostedButThePreviousOneIsRestored) {
@@ -218,8 +163,8 @@ TEST_F(CpuOptimizerTest, AvoidedProgramsAreNotBoostedButThePreviousOneIsRestored
     system.front = 20;
     tick(3);
     EXPECT_EQ(notices.avoidedCount, 3);  // each run would otherwise have boosted B
-    EXPECT_EQ(a->cls, kNormal);
-    EXPECT_EQ(b->cls, kNormal);
+    EXPECT_EQ(a->priorityClass, kNormal);
+    EXPECT_EQ(b->priorityClass, kNormal);
     EXPECT_EQ(notices.windows, std::vector<uint32_t>{10});
 
     // With waiting, one note after each full count.
@@ -229,51 +174,50 @@ TEST_F(CpuOptimizerTest, AvoidedProgramsAreNotBoostedButThePreviousOneIsRestored
     system.front = 30;
     tick(6);
     EXPECT_EQ(notices.avoidedCount, 3 + 2);
-    EXPECT_EQ(c->cls, kNormal);
+    EXPECT_EQ(c->priorityClass, kNormal);
 
     // Skipping is asked for but nothing avoided runs: boosted.
     param.AvoidedRunning = false;
     param.WaitForActive = false;
     tick();
-    EXPECT_EQ(c->cls, 0x8000u);
+    EXPECT_EQ(c->priorityClass, 0x8000u);
 }
 
 TEST_F(CpuOptimizerTest, AProgramThatCannotBeOpenedStillGivesAHistoryRow) {
     auto a = system.program(10, 100);
     auto locked = system.program(20, 200);
-    locked->opensForQuery = false;
-    locked->opensForSet = false;
+    locked->refuses = kRefusesAll;
     system.front = 10;
     tick();
     system.front = 20;
     tick();
     EXPECT_EQ(optimizer.PrevProcessId, 200u);
     EXPECT_EQ(notices.windows, (std::vector<uint32_t>{10, 20}));
-    EXPECT_EQ(a->cls, kNormal);
-    EXPECT_EQ(locked->cls, kNormal);
+    EXPECT_EQ(a->priorityClass, kNormal);
+    EXPECT_EQ(locked->priorityClass, kNormal);
 
     // Its class was never read: nothing is restored onto it later.
     auto c = system.program(30, 300);
-    system.sets.clear();
+    system.prioritySets.clear();
     system.front = 30;
     tick();
-    EXPECT_EQ(system.sets, (std::vector<std::pair<uint32_t, uint32_t>>{{300, 0x8000}}));
+    EXPECT_EQ(system.prioritySets, (std::vector<std::pair<uint32_t, uint32_t>>{{300, 0x8000}}));
 }
 
 TEST_F(CpuOptimizerTest, ARestoreNeverReachesAProcessThatReusedTheBoostedId) {
     auto a = system.program(10, 100);
     system.front = 10;
     tick();
-    EXPECT_EQ(a->cls, 0x8000u);
+    EXPECT_EQ(a->priorityClass, 0x8000u);
     // A ends; another program is given its id.
     a->alive = false;
-    system.windows.erase(10);
+    system.closeWindow(10);
     auto reuser = system.program(11, 100, kIdle);
     auto c = system.program(30, 300);
     system.front = 30;
     tick();
-    EXPECT_EQ(reuser->cls, kIdle);
-    EXPECT_EQ(c->cls, 0x8000u);
+    EXPECT_EQ(reuser->priorityClass, kIdle);
+    EXPECT_EQ(c->priorityClass, 0x8000u);
 }
 
 TEST_F(CpuOptimizerTest, NoWindowInFrontDoesNothing) {
@@ -282,7 +226,7 @@ TEST_F(CpuOptimizerTest, NoWindowInFrontDoesNothing) {
     tick();
     system.front = 99;  // not a window
     tick();
-    EXPECT_TRUE(system.sets.empty());
+    EXPECT_TRUE(system.prioritySets.empty());
     EXPECT_TRUE(notices.windows.empty());
 }
 

@@ -12,7 +12,7 @@
 #include "engine/cpu_usage.h"
 #include "engine/sys_info.h"
 #include "jobs/types.h"
-#include "procinfo/child_process_win.h"
+#include "support/child_process_win.h"
 
 namespace vantrel {
 namespace {
@@ -104,7 +104,7 @@ TEST(EngineWinTest, TheOptimizerBoostsTheProgramInFrontAndRestoresItAfterwards) 
     ASSERT_TRUE(a.started());
     HWND aWindow = waitForFront(a.id());
     ASSERT_NE(aWindow, nullptr);
-    optimizer.Run(param, systemForeground(), notes);
+    optimizer.Run(param, systemProcesses(), notes);
     EXPECT_EQ(::GetPriorityClass(a.handle()), DWORD(HIGH_PRIORITY_CLASS));
     ASSERT_EQ(notes.windows, std::vector<uint32_t>{uint32_t(reinterpret_cast<uintptr_t>(aWindow))});
     // The 32-bit notice names the very window again.
@@ -115,7 +115,7 @@ TEST(EngineWinTest, TheOptimizerBoostsTheProgramInFrontAndRestoresItAfterwards) 
     HWND bWindow = waitForFront(b.id());
     ASSERT_NE(bWindow, nullptr);
     param.Level = 0;
-    optimizer.Run(param, systemForeground(), notes);
+    optimizer.Run(param, systemProcesses(), notes);
     EXPECT_EQ(::GetPriorityClass(a.handle()), DWORD(NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(::GetPriorityClass(b.handle()), DWORD(ABOVE_NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(notes.windows.size(), 2u);

@@ -14,11 +14,13 @@ struct PerfInstanceSpec {
     std::wstring name;
     std::vector<std::pair<uint32_t, uint64_t>> values;  // offset in the counter block, value
     uint32_t counterBlockLength = 32;
+    uint32_t nameLength = 0;  // bytes; 0: the name's own, with its terminating zero
 };
 struct PerfObjectSpec {
     uint32_t index = 0;
     std::vector<std::pair<uint32_t, uint32_t>> counters;  // name index, offset in the counter block
     std::vector<PerfInstanceSpec> instances;
+    uint32_t counterSize = 8;  // of every counter
 };
 
 class PerfBlockBuilder {
@@ -61,7 +63,7 @@ class PerfBlockBuilder {
             size_t d = grow(kCounterDefinitionSize);
             put32(d + kCounterByteLength, uint32_t(kCounterDefinitionSize));
             put32(d + kCounterNameTitleIndex, nameIndex);
-            put32(d + kCounterSizeField, 4);  // read as 64 bits whatever it says
+            put32(d + kCounterSizeField, o.counterSize);
             put32(d + kCounterOffset, offset);
         }
         put32(start + kObjectDefinitionLength, uint32_t(b_.size() - start));
@@ -75,7 +77,7 @@ class PerfBlockBuilder {
                 b_[n + 2 * c + 1] = uint8_t(inst.name[c] >> 8);
             }
             put32(i + kInstanceNameOffset, uint32_t(kInstanceSize));
-            put32(i + kInstanceNameLength, uint32_t(nameBytes));
+            put32(i + kInstanceNameLength, inst.nameLength ? inst.nameLength : uint32_t(nameBytes));
             put32(i + kInstanceByteLength, uint32_t(kInstanceSize + padded));
             size_t block = grow(inst.counterBlockLength);
             put32(block + kCounterBlockByteLength, inst.counterBlockLength);

@@ -49,11 +49,13 @@ std::vector<uint8_t> processorBlock() {
     processor.index = 238;
     processor.counters = {{6, 8}, {240, 16}};
     // The first counter block is 48 bytes long: the next instance is found only through the
-    // block's own length. Two instances share the empty name.
+    // block's own length. Three instances share the empty name; the first of them has a block too
+    // short for the second counter, so it lacks that counter.
     processor.instances = {
         {L"0", {{8, 11}, {16, 1000}}, 48},
-        {L"", {{8, 22}, {16, 5000}}, 24},
-        {L"", {{8, 33}, {16, 7000}}, 32},
+        {L"", {{8, 22}}, 16},
+        {L"", {{8, 33}, {16, 5000}}, 24},
+        {L"", {{8, 44}, {16, 7000}}, 32},
     };
     return PerfBlockBuilder().build(123456789, {other, processor});
 }
@@ -61,31 +63,30 @@ std::vector<uint8_t> processorBlock() {
 TEST(PerfDataTest, ParsesTheObjectOfTheIndexWithEveryInstanceAndCounter) {
     TPerfObject object = objectFrom(processorBlock(), 238);
     EXPECT_EQ(object.PerfTime100nSec(), 123456789u);
-    ASSERT_EQ(object.InstanceCount(), 3);
+    ASSERT_EQ(object.InstanceCount(), 4);
     EXPECT_EQ(object.GetInstance(0).Name, L"0");
     ASSERT_EQ(object.GetInstance(0).Counters.size(), 2u);
     EXPECT_EQ(object.GetInstance(0).Counters[0].Index, 6u);
     EXPECT_EQ(object.GetInstance(0).Counters[0].Value, 11u);
     EXPECT_EQ(object.GetInstance(0).Counters[1].Index, 240u);
     EXPECT_EQ(object.GetInstance(0).Counters[1].Value, 1000u);
-    // The instance after a 48-byte counter block.
+    // The instance after a 48-byte counter block, holding only the counter that fits.
     EXPECT_EQ(object.GetInstance(1).Name, L"");
-    EXPECT_EQ(object.GetInstance(1).Counters[1].Value, 5000u);
-    EXPECT_EQ(object.GetInstance(2).Counters[0].Value, 33u);
+    ASSERT_EQ(object.GetInstance(1).Counters.size(), 1u);
+    EXPECT_EQ(object.GetInstance(1).Counters[0].Value, 22u);
+    EXPECT_EQ(object.GetInstance(2).Counters[1].Value, 5000u);
+    EXPECT_EQ(object.GetInstance(3).Counters[0].Value, 44u);
 }
 
+// Three instances share the empty name and two of them have the counter: the search passes the
+// first, which lacks it, and stops at the second.
 TEST(PerfDataTest, FindCounterValueTakesTheFirstInstanceOfTheNameThatHasTheCounter) {
     TPerfObject object = objectFrom(processorBlock(), 238);
-    EXPECT_EQ(FindCounterValue(object, L"", 240), 5000u);  // two instances named "": the first
+    EXPECT_EQ(FindCounterValue(object, L"", 240), 5000u);
+    EXPECT_EQ(FindCounterValue(object, L"", 6), 22u);
     EXPECT_EQ(FindCounterValue(object, L"0", 6), 11u);
     EXPECT_EQ(FindCounterValue(object, L"_Total", 240), std::nullopt);  // no such instance
     EXPECT_EQ(FindCounterValue(object, L"", 241), std::nullopt);        // no such counter
-
-    // Same name twice, the first without the counter: the search goes on to the second.
-    PerfObjectSpec a{238, {{6, 8}}, {{L"x", {{8, 1}}}}};
-    auto block = PerfBlockBuilder().build(1, {a});
-    TPerfObject noCounter = objectFrom(block, 238);
-    EXPECT_EQ(FindCounterValue(noCounter, L"x", 240), std::nullopt);
 }
 
 TEST(PerfDataTest, NameMatchIsCaseSensitive) {
@@ -104,12 +105,15 @@ TEST(PerfDataTest, BrokenBlocksNeverReadOutsideTheBuffer) {
     const auto full = processorBlock();
     // Every truncation of a valid block parses without reading past its end (ASan watches) and
     // keeps only complete instances.
+    const PerfObjectData whole = ParsePerfData(full.data(), full.size(), 238);
     for (size_t n = 0; n < full.size(); ++n) {
         std::vector<uint8_t> cut(full.begin(), full.begin() + std::ptrdiff_t(n));
         PerfObjectData data = ParsePerfData(cut.data(), cut.size(), 238);
-        EXPECT_LE(data.Instances.size(), 3u);
-        for (const auto& inst : data.Instances)
-            EXPECT_EQ(inst.Counters.size(), 2u);
+        ASSERT_LE(data.Instances.size(), whole.Instances.size());
+        for (size_t i = 0; i < data.Instances.size(); ++i) {
+            EXPECT_EQ(data.Instances[i].Name, whole.Instances[i].Name);
+            EXPECT_EQ(data.Instances[i].Counters.size(), whole.Instances[i].Counters.size());
+        }
     }
     // Offsets that point far away.
     auto bad = full;
@@ -163,6 +167,46 @@ TEST(PerfDataTest, LengthsTooShortToMoveOnAreRejectedAndCountsCapped) {
     PerfObjectData data = ParsePerfData(huge.data(), huge.size(), 238);
     ASSERT_EQ(data.Instances.size(), 1u);
     EXPECT_EQ(data.Instances[0].Counters.size(), 1u);
+}
+
+// Names and values are read within their own lengths: never into the bytes that follow them.
+TEST(PerfDataTest, NamesAndValuesAreReadWithinTheirOwnLengths) {
+    // A name of 4 bytes is two characters, whatever follows it in the padding.
+    PerfObjectSpec shortName{238, {{240, 8}}, {{L"abcd", {{8, 1}}, 16, 4}}};
+    const auto named = PerfBlockBuilder().build(1, {shortName});
+    auto names = ParsePerfData(named.data(), named.size(), 238);
+    ASSERT_EQ(names.Instances.size(), 1u);
+    EXPECT_EQ(names.Instances[0].Name, L"ab");
+
+    // A name that claims to reach past its instance definition is a broken block.
+    PerfObjectSpec longName{238, {{240, 8}}, {{L"abcd", {{8, 1}}, 16, 200}, {L"x", {{8, 2}}, 16}}};
+    auto broken = PerfBlockBuilder().build(1, {longName});
+    EXPECT_TRUE(ParsePerfData(broken.data(), broken.size(), 238).Instances.empty());
+
+    // A 4-byte counter is read as its 4 bytes, not with the next counter's in its high half.
+    PerfObjectSpec narrow{238, {{240, 8}, {6, 12}}, {{L"", {{8, 0x0000000500000007ull}}, 24}}, 4};
+    auto values = PerfBlockBuilder().build(1, {narrow});
+    TPerfObject object = objectFrom(values, 238);
+    EXPECT_EQ(FindCounterValue(object, L"", 240), 7u);
+    EXPECT_EQ(FindCounterValue(object, L"", 6), 5u);
+}
+
+// Definitions that all point at the same bytes, and many small instances: what is kept must stay
+// in proportion to the block, not to the number of definitions times the number of instances.
+TEST(PerfDataTest, ACraftedBlockCannotMakeTheParsedDataGrowWithItsSquare) {
+    PerfObjectSpec o;
+    o.index = 238;
+    for (uint32_t i = 0; i < 2000; ++i)
+        o.counters.push_back({1000 + i, 8});
+    for (int i = 0; i < 2000; ++i)
+        o.instances.push_back({L"", {{8, 1}}, 16});
+    const auto block = PerfBlockBuilder().build(1, {o});
+    PerfObjectData data = ParsePerfData(block.data(), block.size(), 238);
+    size_t kept = 0;
+    for (const auto& inst : data.Instances)
+        kept += inst.Counters.size() * sizeof(TPerfCounter) + inst.Name.size() * sizeof(wchar_t);
+    EXPECT_FALSE(data.Instances.empty());
+    EXPECT_LE(kept, 8 * block.size());
 }
 
 TEST(PerfDataTest, ReadGrowsTheBufferWhileTheKeyAsksForMore) {

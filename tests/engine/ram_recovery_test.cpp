@@ -17,33 +17,49 @@ using test::TraceCapture;
 constexpr uint32_t kPage = 4096;
 constexpr uint32_t kBlock = 40960;
 
-// Hands out one scratch buffer for every block (the run only writes zeros into it) and refuses
-// what the test says.
-class FakeHeap final : public Heap {
-  public:
+// What a heap was asked and what it held. The heap of a run records here, so that the test can
+// look after the run has destroyed it.
+struct HeapRecord {
     std::function<bool(size_t size, int attempt)> refuse = [](size_t, int) { return false; };
     std::vector<size_t> attempts;
     int live = 0;
     int released = 0;
     size_t maxLive = 0;
+    int destroyed = 0;
+    int liveWhenDestroyed = 0;
+};
 
+// Hands out one scratch buffer for every block (the run only writes zeros into it) and refuses
+// what the record says. A private one gives back whatever it still holds when destroyed.
+class FakeHeap final : public Heap {
+  public:
+    FakeHeap(HeapRecord& record, bool isPrivate) : r_(record), private_(isPrivate) {}
+    ~FakeHeap() override {
+        if (!private_)
+            return;
+        ++r_.destroyed;
+        r_.liveWhenDestroyed = r_.live;
+        r_.live = 0;
+    }
     void* allocZeroed(size_t bytes) noexcept override {
-        attempts.push_back(bytes);
-        if (refuse(bytes, int(attempts.size())))
+        r_.attempts.push_back(bytes);
+        if (r_.refuse(bytes, int(r_.attempts.size())))
             return nullptr;
         if (scratch_.size() < bytes)
             scratch_.resize(bytes);
-        ++live;
-        maxLive = std::max(maxLive, size_t(live));
+        ++r_.live;
+        r_.maxLive = std::max(r_.maxLive, size_t(r_.live));
         return scratch_.data();
     }
     bool release(void*) noexcept override {
-        --live;
-        ++released;
+        --r_.live;
+        ++r_.released;
         return true;
     }
 
   private:
+    HeapRecord& r_;
+    bool private_;
     std::vector<char> scratch_;
 };
 
@@ -57,7 +73,9 @@ class FakeClipboard final : public Clipboard {
 };
 
 struct RecoveryRun {
-    FakeHeap heap;
+    HeapRecord heap;         // the run's own heap
+    HeapRecord processHeap;  // where the run claims when it cannot have one of its own
+    bool ownHeap = true;
     FakeClipboard clipboard;
     uint32_t now = 1000;
     uint32_t step = 0;  // ms the clock moves on each reading
@@ -70,7 +88,11 @@ struct RecoveryRun {
         p.Amount = amount;
         p.Notify.ThreadIndex = notifyThread;
         p.ClearClipboard = clearClipboard;
-        RamRecoveryEnv env{heap,
+        FakeHeap process(processHeap, false);
+        RamRecoveryEnv env{[this]() -> std::unique_ptr<Heap> {
+                               return ownHeap ? std::make_unique<FakeHeap>(heap, true) : nullptr;
+                           },
+                           process,
                            clipboard,
                            [] { return kPage; },
                            [this] { return now += step; },
@@ -83,13 +105,32 @@ struct RecoveryRun {
     }
 };
 
-TEST(RamRecoveryTest, ClaimsWholeBlocksCoveringTheAmountAndReleasesEveryOne) {
+// The blocks come from a heap of the run's own, which is destroyed whole at the end instead of
+// being given back 26,215 times.
+TEST(RamRecoveryTest, ClaimsWholeBlocksCoveringTheAmountAndDestroysTheHeapHoldingThem) {
     RecoveryRun run;
     run.recover(1073741824);
     EXPECT_EQ(run.heap.attempts.size(), 26215u);
     EXPECT_EQ(run.heap.maxLive, 26215u);
-    EXPECT_EQ(run.heap.live, 0);
+    EXPECT_EQ(run.heap.destroyed, 1);
+    EXPECT_EQ(run.heap.liveWhenDestroyed, 26215);
+    EXPECT_EQ(run.heap.released, 0);
+    EXPECT_TRUE(run.processHeap.attempts.empty());
     EXPECT_EQ(run.reports, (std::vector<uint32_t>{0, 1073741824}));  // the clock stood still
+}
+
+// Without a heap of its own the run still does its work, from the process heap, and gives every
+// block back there.
+TEST(RamRecoveryTest, WithoutAHeapOfItsOwnTheRunReleasesEveryBlockOfTheProcessHeap) {
+    RecoveryRun run;
+    run.ownHeap = false;
+    run.processHeap.refuse = [](size_t size, int attempt) { return size == kBlock && attempt > 100; };
+    run.recover(int64_t(200) * kBlock);
+    EXPECT_EQ(run.processHeap.maxLive, size_t(100 + 2 * 100));
+    EXPECT_EQ(run.processHeap.released, 300);
+    EXPECT_EQ(run.processHeap.live, 0);
+    EXPECT_EQ(run.processHeap.destroyed, 0);
+    EXPECT_EQ(run.reports.back(), 200 * kBlock);
 }
 
 TEST(RamRecoveryTest, ReportsProgressOnlyWhenMoreThan200MsHavePassed) {

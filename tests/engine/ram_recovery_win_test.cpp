@@ -37,7 +37,8 @@ struct RealRun {
         p.Amount = amount;
         p.Notify.ThreadIndex = 1;
         p.ClearClipboard = clearClipboard;
-        RamRecoveryEnv env{processHeap(),
+        RamRecoveryEnv env{[] { return createPrivateHeap(); },
+                           processHeap(),
                            systemClipboard(),
                            [] { return pageSize(); },
                            [] { return tickCount(); },
@@ -93,8 +94,9 @@ TEST(RamRecoveryWinTest, ClaimsRealMemoryInPageSizedBlocks) {
 }
 
 // A 32-bit process cannot hold 3 GiB: the run ends when the address space is exhausted, still
-// makes its final report, and the process allocates normally afterwards.
-TEST(RamRecoveryWinTest, MoreThanTheAddressSpaceEndsAtItsLimitInA32BitProcess) {
+// makes its final report, and afterwards the whole address space is there again: one large block
+// and a large bitmap, each needing a long stretch of free addresses, can be had at once.
+TEST(RamRecoveryWinTest, MoreThanTheAddressSpaceEndsAtItsLimitAndGivesItAllBack) {
     if (sizeof(void*) != 4)
         GTEST_SKIP() << "only a 32-bit process runs out of address space before 3 GiB";
     RealRun run;
@@ -103,11 +105,25 @@ TEST(RamRecoveryWinTest, MoreThanTheAddressSpaceEndsAtItsLimitInA32BitProcess) {
     ASSERT_GE(run.reports.size(), 2u);
     EXPECT_EQ(run.reports.front(), 0u);
     EXPECT_EQ(run.reports.back(), uint32_t(amount));
-    std::vector<char> after(size_t(64) << 20, 1);
-    EXPECT_EQ(after[after.size() - 1], 1);
-    void* block = processHeap().allocZeroed(size_t(16) << 20);
-    EXPECT_NE(block, nullptr);
+
+    void* block = processHeap().allocZeroed(size_t(512) << 20);
+    ASSERT_NE(block, nullptr);
+    static_cast<volatile char*>(block)[(size_t(512) << 20) - 1] = 1;
     processHeap().release(block);
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 4096;
+    info.bmiHeader.biHeight = -4096;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_NE(bits, nullptr);
+    static_cast<volatile uint32_t*>(bits)[4096 * 4096 - 1] = 0xFFFFFFFF;
+    ::DeleteObject(bitmap);
 }
 
 }  // namespace

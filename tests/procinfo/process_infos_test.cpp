@@ -4,19 +4,21 @@
 
 #include <cmath>
 
-#include "procinfo/fake_processes.h"
+#include "support/fake_process_system.h"
 
 namespace vantrel {
 namespace {
 
-using test::FakeProcessEntry;
 using test::FakeProcessSystem;
+using test::kRefusesAll;
 
 class FakeServices final : public WmiServices {
   public:
     void execQuery(const std::wstring& query,
+                   const std::vector<std::wstring>& selected,
                    const std::function<void(const std::vector<WmiProperty>&)>& each) override {
         queries.push_back(query);
+        selections.push_back(selected);
         if (fails)
             throw WmiError("ExecQuery", -2147217392);
         for (const auto& o : objects)
@@ -24,6 +26,7 @@ class FakeServices final : public WmiServices {
     }
     std::vector<std::vector<WmiProperty>> objects;
     std::vector<std::wstring> queries;
+    std::vector<std::vector<std::wstring>> selections;
     bool fails = false;
 };
 
@@ -81,6 +84,10 @@ TEST_F(ProcessInfosTest, TheSnapshotAsksTheServiceWithTheExactQuery) {
     infos.Refresh();
     EXPECT_EQ(locator.namespaces, std::vector<std::wstring>{L"root\\cimv2"});
     EXPECT_EQ(locator.services->queries, std::vector<std::wstring>{ProcessQueryText()});
+    // The properties to ask for by name where the service cannot list them: those of the query.
+    EXPECT_EQ(locator.services->selections,
+              (std::vector<std::vector<std::wstring>>{
+                  {L"Name", L"IDProcess", L"PageFileBytes", L"PercentProcessorTime", L"WorkingSet"}}));
     EXPECT_EQ(infos.LastSource(), TProcessInfos::Source::Service);
     EXPECT_TRUE(clock.sleeps.empty());
 }
@@ -112,8 +119,34 @@ TEST_F(ProcessInfosTest, PropertiesMatchCaseSensitivelyAndTextValuesAreConverted
     EXPECT_EQ(b.PercentProcessorTime, 0.0);
 }
 
+TEST(WmiValueTest, NumbersFromTextAndValuesOutOfRange) {
+    const struct {
+        WmiValue value;
+        int64_t integer;
+        double floating;  // NaN: unknown
+    } cases[] = {
+        {std::wstring(L"5368709120"), 5368709120, 5368709120.0},
+        {std::wstring(L"12 MB"), 0, std::nan("")},
+        {std::wstring(L""), 0, std::nan("")},
+        {std::wstring(L"99999999999999999999"), 0, 1e20},
+        {1e300, 0, 1e300},  // beyond 64 bits: no integer
+        {-2.5, -2, -2.5},
+        {int64_t(7), 7, 7.0},
+        {true, 1, std::nan("")},
+        {std::monostate{}, 0, std::nan("")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(WmiInteger(c.value), c.integer) << WmiText(c.value);
+        if (std::isnan(c.floating))
+            EXPECT_TRUE(std::isnan(WmiFloat(c.value))) << WmiText(c.value);
+        else
+            EXPECT_EQ(WmiFloat(c.value), c.floating) << WmiText(c.value);
+    }
+}
+
 TEST_F(ProcessInfosTest, IdleOnlyTrimsExactlyTheProcessesAtZeroLoad) {
-    processes.entries = {{20}, {24}, {28}, {32}, {36}};
+    for (uint32_t id : {20u, 24u, 28u, 32u, 36u})
+        processes.add({.id = id});
     locator.objects = {processObject(L"idle", int64_t(0), int64_t(0)),  // id 0 cannot be opened
                        processObject(L"a", int64_t(20), 0.0),
                        processObject(L"b", int64_t(24), 1.0),
@@ -131,21 +164,45 @@ TEST_F(ProcessInfosTest, IdleOnlyTrimsExactlyTheProcessesAtZeroLoad) {
     processes.opens.clear();
     EXPECT_EQ(infos.EmptyWorkingSets(false), 5);
     EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{20, 24, 28, 32, 36}));
-    // Every record is tried, id 0 too (it cannot be opened); with all access rights.
+    // Every record is tried, id 0 too (it cannot be opened), with the right to trim alone.
     ASSERT_EQ(processes.opens.size(), 6u);
     for (const auto& open : processes.opens)
-        EXPECT_EQ(open.second, 0x1FFFFFu);
+        EXPECT_EQ(open.second, kAccessTrim);
 }
 
 TEST_F(ProcessInfosTest, AFailedTrimDoesNotStopTheOthers) {
-    processes.entries = {{20}, {24}, {28}};
-    processes.entries[0].trimOk = false;
+    processes.add({.id = 20, .trimOk = false});
+    processes.add({.id = 24});
+    processes.add({.id = 28});
     locator.objects = {processObject(L"a", int64_t(20), 0.0), processObject(L"b", int64_t(24), 0.0),
                        processObject(L"c", int64_t(28), 0.0)};
     TProcessInfos infos(processes, locator, clock);
     infos.Refresh();
     EXPECT_EQ(infos.EmptyWorkingSets(false), 2);
     EXPECT_EQ(processes.trimmed.size(), 3u);
+}
+
+// A stopping pool is noticed before the next process, both while trimming and while sampling.
+TEST_F(ProcessInfosTest, AStopEndsTrimmingAndSamplingBeforeTheNextProcess) {
+    for (uint32_t id : {20u, 24u, 28u, 32u})
+        processes.add({.id = id});
+    locator.objects = {processObject(L"a", int64_t(20), 0.0), processObject(L"b", int64_t(24), 0.0),
+                       processObject(L"c", int64_t(28), 0.0), processObject(L"d", int64_t(32), 0.0)};
+    TProcessInfos infos(processes, locator, clock, [this] { return processes.trimmed.size() == 2; });
+    infos.Refresh();
+    EXPECT_EQ(infos.EmptyWorkingSets(false), 2);
+    EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{20, 24}));
+
+    // Without the service: the sampling ends before the next process is opened, and the half
+    // second between the samples is not waited for.
+    FakeLocator refusing;
+    refusing.refuses = true;
+    TProcessInfos sampling(processes, refusing, clock, [this] { return processes.opens.size() == 2; });
+    processes.opens.clear();
+    sampling.Refresh();
+    EXPECT_EQ(processes.opens.size(), 2u);
+    EXPECT_TRUE(clock.sleeps.empty());
+    EXPECT_EQ(sampling.Count(), 0);
 }
 
 TEST_F(ProcessInfosTest, TheConnectionIsMadeOnceAndRefreshReplacesTheList) {
@@ -161,13 +218,13 @@ TEST_F(ProcessInfosTest, TheConnectionIsMadeOnceAndRefreshReplacesTheList) {
 // Without the service the load comes from two samples of each process's times, half a second
 // apart: a process that used no time is idle, any other is not.
 TEST_F(ProcessInfosTest, WithoutTheServiceTheProcessTableIsSampledTwice) {
-    FakeProcessEntry idle{20, L"idle.exe", L"C:\\idle.exe", 8192};
-    idle.times = {{111, 5000}, {111, 5000}};
-    FakeProcessEntry busy{24, L"busy.exe", L"C:\\busy.exe", 4096};
-    busy.times = {{222, 5000}, {222, 1255000}};  // 125 ms of 500: 25 %
-    FakeProcessEntry noTimes{28, L"secret.exe", L"", 4096};
-    FakeProcessEntry gone{32, L"gone.exe", L"", 4096, 0x20, false};
-    processes.entries = {idle, busy, noTimes, gone};
+    processes.add(
+        {.id = 20, .path = L"C:\\idle.exe", .workingSet = 8192, .times = {{111, 5000}, {111, 5000}}});
+    // 125 ms of 500: 25 %
+    processes.add(
+        {.id = 24, .path = L"C:\\busy.exe", .workingSet = 4096, .times = {{222, 5000}, {222, 1255000}}});
+    processes.add({.id = 28, .workingSet = 4096});                          // no times
+    processes.add({.id = 32, .workingSet = 4096, .refuses = kRefusesAll});  // cannot be opened
 
     for (int scenario = 0; scenario < 3; ++scenario) {
         FakeLocator failing;
@@ -198,20 +255,20 @@ TEST_F(ProcessInfosTest, WithoutTheServiceTheProcessTableIsSampledTwice) {
 // Where the system lists every process's times in one call, the creation time tells a process
 // from one that took its id between the samples.
 TEST_F(ProcessInfosTest, TheTimesTableIsUsedWhereTheSystemHasIt) {
-    FakeProcessEntry idle{20, L"idle.exe", L"C:\\idle.exe", 8192};
-    idle.times = {{111, 5000}, {111, 5000}};
-    FakeProcessEntry busy{24, L"busy.exe", L"C:\\busy.exe", 4096};
-    busy.times = {{222, 5000}, {222, 2505000}};  // 250 ms of 500: 50 %
-    FakeProcessEntry reused{28, L"new.exe", L"C:\\new.exe", 4096};
-    reused.times = {{333, 5000}, {444, 5000}};  // another process by the second sample
-    FakeProcessEntry unopenable{32, L"", L"", 0, 0x20, false};
-    unopenable.times = {{555, 0}, {555, 0}};
-    processes.entries = {idle, busy, reused, unopenable};
+    processes.add(
+        {.id = 20, .path = L"C:\\idle.exe", .workingSet = 8192, .times = {{111, 5000}, {111, 5000}}});
+    // 250 ms of 500: 50 %
+    processes.add(
+        {.id = 24, .path = L"C:\\busy.exe", .workingSet = 4096, .times = {{222, 5000}, {222, 2505000}}});
+    // Another process by the second sample.
+    processes.add(
+        {.id = 28, .path = L"C:\\new.exe", .workingSet = 4096, .times = {{333, 5000}, {444, 5000}}});
+    processes.add({.id = 32, .refuses = kRefusesAll, .times = {{555, 0}, {555, 0}}});
     processes.timesTable = true;
     locator.refuses = true;
     TProcessInfos infos(processes, locator, clock);
     infos.Refresh();
-    EXPECT_EQ(processes.tableCalls, 2u);
+    EXPECT_EQ(processes.snapshotCalls, 2u);
     ASSERT_EQ(infos.Count(), 4);
     EXPECT_EQ(infos.ProcessInfoGet(0).PercentProcessorTime, 0.0);
     EXPECT_EQ(infos.ProcessInfoGet(1).PercentProcessorTime, 50.0);
@@ -232,15 +289,8 @@ TEST_F(ProcessInfosTest, TheSampleWindowIsTheOneTheBusyTimesCover) {
         system.clockNow = &sampleClock.now;
         system.callCost = 100000;  // 10 ms
         system.timesTable = timesTable;
-        FakeProcessEntry quarter{20, L"quarter.exe", L"", 4096};
-        quarter.share = 0.25;
-        FakeProcessEntry idle{24, L"idle.exe", L"", 4096};
-        idle.share = 0;
-        FakeProcessEntry half{28, L"half.exe", L"", 4096};
-        half.share = 0.5;
-        FakeProcessEntry quarter2{32, L"other.exe", L"", 4096};
-        quarter2.share = 0.25;
-        system.entries = {quarter, idle, half, quarter2};
+        for (auto [id, share] : {std::pair{20u, 0.25}, {24u, 0.0}, {28u, 0.5}, {32u, 0.25}})
+            system.add({.id = id, .workingSet = 4096, .share = share});
         locator.refuses = true;
         TProcessInfos infos(system, locator, sampleClock);
         infos.Refresh();

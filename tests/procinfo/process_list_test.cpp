@@ -5,13 +5,13 @@
 #include <mutex>
 
 #include "engine/ram_recovery.h"
-#include "procinfo/fake_processes.h"
+#include "support/fake_process_system.h"
 
 namespace vantrel {
 namespace {
 
-using test::FakeProcessEntry;
 using test::FakeProcessSystem;
+using test::kRefusesAll;
 
 class RecordingSink final : public ProcessListSink {
   public:
@@ -34,36 +34,34 @@ TEST(ProcessListTest, CardinalToStrWritesDecimalDigitsAndNothingForZero) {
 
 TEST(ProcessListTest, NtBranchListsEveryOpenableProcessWithItsFigures) {
     FakeProcessSystem system;
-    system.entries = {
-        {0, L"", L"", 0},                                              // the idle process: skipped
-        {4, L"System", L"C:\\ntoskrnl.exe", 1 << 20},                  // the system process: filtered
-        {8, L"", L"C:\\Windows\\smss.exe", 409600},                    // no base name: "System"
-        {12, L"noimage.exe", L"", 1 << 20},                            // no path: filtered
-        {16, L"locked.exe", L"C:\\locked.exe", 1 << 20, 0x20, false},  // cannot be opened
-        {20, L"app.exe", L"C:\\Apps\\app.exe", 10241023, 0x8000},
-    };
+    system.add({.id = 0});                                                      // idle: skipped
+    system.add({.id = 4, .path = L"C:\\ntoskrnl.exe", .workingSet = 1 << 20});  // filtered
+    system.add({.id = 8, .path = L"C:\\Windows\\", .workingSet = 409600});      // no name: "System"
+    system.add({.id = 12, .workingSet = 1 << 20});                              // no path: filtered
+    system.add({.id = 16, .path = L"C:\\locked.exe", .refuses = kRefusesAll});  // cannot be opened
+    system.add({.id = 20, .path = L"C:\\Apps\\app.exe", .workingSet = 10241023, .priorityClass = 0x8000});
     RecordingSink sink;
     ListProcessesRun(system, true, sink);
     EXPECT_EQ(sink.events, (std::vector<std::wstring>{L"begin", L"row 8", L"row 20", L"end"}));
     ASSERT_EQ(sink.rows.size(), 2u);
     EXPECT_EQ(sink.rows[0].Name, L"System");
-    EXPECT_EQ(sink.rows[0].Path, L"C:\\Windows\\smss.exe");
+    EXPECT_EQ(sink.rows[0].Path, L"C:\\Windows\\");
     EXPECT_EQ(sink.rows[0].MemoryKB, 400);
     EXPECT_EQ(sink.rows[1].ProcessId, L"20");
     EXPECT_EQ(sink.rows[1].Name, L"app.exe");
     EXPECT_EQ(sink.rows[1].MemoryKB, 10000);  // 10,241,023 bytes truncate to 10,000 KB
     EXPECT_EQ(sink.rows[1].PriorityClass, 0x8000);
-    // Opened with query and read rights; the idle process is never opened.
+    // Opened for queries alone; the idle process is never opened.
     for (const auto& [id, access] : system.opens) {
         EXPECT_NE(id, 0u);
-        EXPECT_EQ(access, 0x410u);
+        EXPECT_EQ(access, kAccessQuery);
     }
 }
 
 TEST(ProcessListTest, NtBranchListsMoreThan1025Processes) {
     FakeProcessSystem system;
     for (uint32_t i = 1; i <= 2000; ++i)
-        system.entries.push_back({i * 4 + 4, L"p.exe", L"C:\\p.exe", 4096});
+        system.add({.id = i * 4 + 4, .path = L"C:\\p.exe", .workingSet = 4096});
     RecordingSink sink;
     ListProcessesRun(system, true, sink);
     EXPECT_EQ(sink.rows.size(), 2000u);
@@ -73,7 +71,7 @@ TEST(ProcessListTest, NtBranchListsMoreThan1025Processes) {
     // Exactly as many processes as the first buffer holds: asked once more to be sure.
     FakeProcessSystem exact;
     for (uint32_t i = 1; i <= 1025; ++i)
-        exact.entries.push_back({i * 4 + 4, L"p.exe", L"C:\\p.exe", 4096});
+        exact.add({.id = i * 4 + 4, .path = L"C:\\p.exe", .workingSet = 4096});
     RecordingSink exactSink;
     ListProcessesRun(exact, true, exactSink);
     EXPECT_EQ(exactSink.rows.size(), 1025u);
@@ -83,7 +81,7 @@ TEST(ProcessListTest, NtBranchListsMoreThan1025Processes) {
 TEST(ProcessListTest, AFailedEnumerationListsNothingButStillFramesTheList) {
     FakeProcessSystem system;
     system.enumFails = true;
-    system.entries = {{20, L"app.exe", L"C:\\app.exe", 4096}};
+    system.add({.id = 20, .path = L"C:\\app.exe", .workingSet = 4096});
     for (bool nt : {true, false}) {
         RecordingSink sink;
         ListProcessesRun(system, nt, sink);
@@ -91,16 +89,31 @@ TEST(ProcessListTest, AFailedEnumerationListsNothingButStillFramesTheList) {
     }
 }
 
+// A stop is noticed before the next process; the pass then ends without its end notice, so that
+// the rows it did not reach are not swept away as ended.
+TEST(ProcessListTest, AStopEndsThePassBeforeTheNextProcessWithoutItsEndNotice) {
+    for (bool nt : {true, false}) {
+        SCOPED_TRACE(nt ? "NT" : "Toolhelp");
+        FakeProcessSystem system;
+        for (uint32_t id : {8u, 12u, 16u, 20u})
+            system.add({.id = id, .path = L"C:\\p.exe"});
+        RecordingSink sink;
+        ListProcessesRun(system, nt, sink, [&sink] { return sink.rows.size() == 2; });
+        EXPECT_EQ(sink.events, (std::vector<std::wstring>{L"begin", L"row 8", L"row 12"}));
+        EXPECT_EQ(system.opens.size(), 2u);
+    }
+}
+
 TEST(ProcessListTest, ToolhelpBranchNamesFromTheExeTextAndCountsPrivateMemory) {
     FakeProcessSystem system;
-    FakeProcessEntry withFolder{40, L"", L"C:\\WINDOWS\\EXPLORER.EXE", 0, 0x20};
-    withFolder.regions = {{0x10000, 0x3000, kMemCommit, kMemPrivate},
-                          {0x13000, 0x1000, kMemCommit, 0x1000000},  // an image: not private
-                          {0x14000, 0x2000, 0x2000, kMemPrivate},    // reserved only
-                          {0x16000, 0x2800, kMemCommit, kMemPrivate}};
-    FakeProcessEntry bare{44, L"", L"KERNEL32.DLL", 0, 0x80};
-    FakeProcessEntry systemProcess{4, L"", L"SYSTEM", 0};
-    system.entries = {withFolder, bare, systemProcess};
+    system.add({.id = 40,
+                .exeFile = L"C:\\WINDOWS\\EXPLORER.EXE",
+                .regions = {{0x10000, 0x3000, kMemCommit, kMemPrivate},
+                            {0x13000, 0x1000, kMemCommit, 0x1000000},  // an image: not private
+                            {0x14000, 0x2000, 0x2000, kMemPrivate},    // reserved only
+                            {0x16000, 0x2800, kMemCommit, kMemPrivate}}});
+    system.add({.id = 44, .exeFile = L"KERNEL32.DLL", .priorityClass = 0x80});
+    system.add({.id = 4, .exeFile = L"SYSTEM"});
     RecordingSink sink;
     ListProcessesRun(system, false, sink);
     EXPECT_EQ(sink.events, (std::vector<std::wstring>{L"begin", L"row 40", L"row 44", L"end"}));
@@ -110,20 +123,21 @@ TEST(ProcessListTest, ToolhelpBranchNamesFromTheExeTextAndCountsPrivateMemory) {
     EXPECT_EQ(sink.rows[0].MemoryKB, 22);
     EXPECT_EQ(sink.rows[1].Name, L"KERNEL32.DLL");
     EXPECT_EQ(sink.rows[1].PriorityClass, 0x80);
+    // The walk needs the right to read the address space as well.
+    for (const auto& open : system.opens)
+        EXPECT_EQ(open.second, kAccessQuery | kAccessReadMemory);
 }
 
 TEST(ProcessListTest, PrivateBytesWalkStopsAtAFailingQueryOrAStuckRegion) {
     FakeProcessSystem system;
-    FakeProcessEntry gap{40};
-    gap.regions = {{0x10000, 0x4000, kMemCommit, kMemPrivate}, {0x20000, 0x4000, kMemCommit, kMemPrivate}};
-    system.entries = {gap};
-    auto opened = system.open(40, 0x410);
+    system.add({.id = 40,
+                .regions = {{0x10000, 0x4000, kMemCommit, kMemPrivate},
+                            {0x20000, 0x4000, kMemCommit, kMemPrivate}}});
+    auto opened = system.open(40, kAccessQuery | kAccessReadMemory);
     EXPECT_EQ(GetPrivateBytesKB(*opened, system), 16);  // the query at 0x14000 fails
 
-    FakeProcessEntry stuck{44};
-    stuck.regions = {{0x10000, 0, kMemCommit, kMemPrivate}};
-    system.entries = {stuck};
-    auto opened2 = system.open(44, 0x410);
+    system.add({.id = 44, .regions = {{0x10000, 0, kMemCommit, kMemPrivate}}});
+    auto opened2 = system.open(44, kAccessQuery | kAccessReadMemory);
     EXPECT_EQ(GetPrivateBytesKB(*opened2, system), 0);
 }
 

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <cwctype>
 
-#include "procinfo/child_process_win.h"
 #include "procinfo/process_infos.h"
 #include "procinfo/process_list.h"
+#include "support/child_process_win.h"
 
 namespace vantrel {
 namespace {
@@ -61,31 +61,36 @@ class TrimRecorder final : public ProcessSystem {
     std::optional<uint32_t> enumProcesses(uint32_t* ids, uint32_t capacity) override {
         return real_.enumProcesses(ids, capacity);
     }
-    std::unique_ptr<OpenedProcess> open(uint32_t id, uint32_t access) override {
+    std::optional<std::vector<ProcessEntry>> snapshot() override { return real_.snapshot(); }
+    std::unique_ptr<Process> open(uint32_t id, uint32_t access) override {
         auto process = real_.open(id, access);
         if (!process)
             return nullptr;
         return std::make_unique<Opened>(*this, id, std::move(process));
     }
-    std::optional<std::vector<ToolhelpEntry>> snapshot() override { return real_.snapshot(); }
-    std::optional<std::vector<std::pair<uint32_t, ProcessTimes>>> allProcessTimes() override {
-        return real_.allProcessTimes();
-    }
+    uint32_t currentProcessId() override { return real_.currentProcessId(); }
     std::pair<uint64_t, uint64_t> applicationAddressRange() override {
         return real_.applicationAddressRange();
     }
+    uintptr_t foregroundWindow() override { return real_.foregroundWindow(); }
+    bool isWindow(uintptr_t w) override { return real_.isWindow(w); }
+    uint32_t windowProcessId(uintptr_t w) override { return real_.windowProcessId(w); }
+    std::vector<WindowInfo> topLevelWindows() override { return real_.topLevelWindows(); }
+    uintptr_t desktopWindow() override { return real_.desktopWindow(); }
+    std::wstring windowTitle(uintptr_t w, size_t maxChars) override { return real_.windowTitle(w, maxChars); }
+    bool restoreWindow(uintptr_t w) override { return real_.restoreWindow(w); }
 
     std::vector<uint32_t> trimmed;  // ids whose trim succeeded
 
   private:
-    class Opened final : public OpenedProcess {
+    class Opened final : public Process {
       public:
-        Opened(TrimRecorder& owner, uint32_t id, std::unique_ptr<OpenedProcess> real)
+        Opened(TrimRecorder& owner, uint32_t id, std::unique_ptr<Process> real)
             : owner_(owner), id_(id), real_(std::move(real)) {}
         std::optional<ProcessMemory> memory() override { return real_->memory(); }
-        std::wstring baseName() override { return real_->baseName(); }
-        std::wstring fileName() override { return real_->fileName(); }
+        std::wstring imagePath() override { return real_->imagePath(); }
         uint32_t priorityClass() override { return real_->priorityClass(); }
+        bool setPriorityClass(uint32_t c) override { return real_->setPriorityClass(c); }
         std::optional<MemoryRegion> queryRegion(uint64_t address) override {
             return real_->queryRegion(address);
         }
@@ -96,11 +101,13 @@ class TrimRecorder final : public ProcessSystem {
                 owner_.trimmed.push_back(id_);
             return ok;
         }
+        bool terminate(uint32_t exitCode) override { return real_->terminate(exitCode); }
+        WaitResult wait(uint32_t timeoutMs) override { return real_->wait(timeoutMs); }
 
       private:
         TrimRecorder& owner_;
         uint32_t id_;
-        std::unique_ptr<OpenedProcess> real_;
+        std::unique_ptr<Process> real_;
     };
 
     ProcessSystem& real_ = systemProcesses();
