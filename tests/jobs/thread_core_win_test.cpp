@@ -38,7 +38,7 @@ TEST(ThreadCoreWinTest, AJobThatIgnoresTheStopRequestIsEndedForciblyAfter100Ms) 
 struct Counted {
     static inline std::atomic<int> live{0};
     Counted() { ++live; }
-    Counted(const Counted&) { ++live; }
+    Counted(const Counted&) noexcept { ++live; }
     ~Counted() { --live; }
 };
 class CountedT : public TValueT<Counted> {};
