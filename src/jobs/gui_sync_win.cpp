@@ -15,7 +15,8 @@ std::atomic<DWORD> gGuiThreadId{0};
 std::atomic<HWND> gGuiWindow{nullptr};
 
 void runCall(LPARAM lp) {
-    std::unique_ptr<std::shared_ptr<detail::GuiCall>> call(reinterpret_cast<std::shared_ptr<detail::GuiCall>*>(lp));
+    std::unique_ptr<std::shared_ptr<detail::GuiCall>> call(
+        reinterpret_cast<std::shared_ptr<detail::GuiCall>*>(lp));
     (*call)->run();
 }
 

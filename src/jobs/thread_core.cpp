@@ -1,6 +1,6 @@
 #include "jobs/thread_core.h"
 
-#include <string>
+#include <stdexcept>
 #include <vector>
 
 #include "jobs/gui_sync.h"
@@ -18,7 +18,7 @@ void freeParam(TJobNode* node) {
     try {
         node->ParamType->Dispose(node->Param);
     } catch (...) {
-        VANTREL_ASSERT_FAILED(std::to_wstring(reinterpret_cast<uintptr_t>(node->Param)), kUnit);
+        VANTREL_ASSERT_FAILED_NUMBER(L"", reinterpret_cast<uintptr_t>(node->Param), kUnit);
     }
     ::operator delete(node->Param);
     node->Param = nullptr;
@@ -223,7 +223,7 @@ TThreadRef TMTCore::pickWorker(int32_t index) {
         return nullptr;
     }
     if (index >= workers) {
-        VANTREL_ASSERT_FAILED(L"Invalid thread index: " + std::to_wstring(index), kUnit);
+        VANTREL_ASSERT_FAILED_NUMBER(L"Invalid thread index: ", index, kUnit);
         return nullptr;
     }
     if (!worker)

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <memory>
-#include <string>
 
 #include "platform/trace_log.h"
 
@@ -63,7 +62,7 @@ void TList_t::Add(const void* Value) {
 }
 
 void TList_t::ReportInvalidIndex(int32_t Index) {
-    VANTREL_ASSERT_FAILED(L"Invalid index value: " + std::to_wstring(Index), kUnit);
+    VANTREL_ASSERT_FAILED_NUMBER(L"Invalid index value: ", Index, kUnit);
 }
 
 bool TList_t::CheckIndex(int32_t Index) const {

@@ -23,7 +23,9 @@ class TTypeT {
     // Moves one value from source into destination (a block that holds no live value); source is
     // left holding none. Never fails, so a list can regrow and replace elements without losing
     // any. A byte move by default, right for plain records.
-    virtual void Move(void* source, void* destination) const noexcept { std::memcpy(destination, source, Size()); }
+    virtual void Move(void* source, void* destination) const noexcept {
+        std::memcpy(destination, source, Size());
+    }
 };
 
 using TTypeClass = const TTypeT*;
@@ -115,7 +117,9 @@ class TList_t {
     void Adopt(std::byte* fresh, int32_t newCapacity) noexcept;
     bool CheckIndex(int32_t Index) const;
     size_t elementSize() const noexcept { return template_ ? template_->Size() : 0; }
-    std::byte* slot(std::byte* storage, int32_t Index) const noexcept { return storage + size_t(Index) * elementSize(); }
+    std::byte* slot(std::byte* storage, int32_t Index) const noexcept {
+        return storage + size_t(Index) * elementSize();
+    }
 
     TTypeClass template_;
     int32_t count_ = 0;

@@ -19,8 +19,8 @@ BOOL CALLBACK findDefaultButton(HWND child, LPARAM found) {
     const LONG style = ::GetWindowLongW(child, GWL_STYLE);
     wchar_t cls[16] = {};
     ::GetClassNameW(child, cls, 16);
-    if (::lstrcmpiW(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && ::IsWindowVisible(child) &&
-        ::IsWindowEnabled(child)) {
+    if (::lstrcmpiW(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+        ::IsWindowVisible(child) && ::IsWindowEnabled(child)) {
         *reinterpret_cast<HWND*>(found) = child;
         return FALSE;
     }

@@ -33,7 +33,7 @@ void* Event::native() const noexcept {
 }
 
 int waitAny(std::initializer_list<Event*> events, uint32_t timeoutMs) noexcept {
-    HANDLE handles[4];
+    HANDLE handles[4] = {};
     DWORD count = 0;
     for (Event* e : events) {
         if (count == 4)

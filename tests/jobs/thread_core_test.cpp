@@ -288,7 +288,6 @@ TEST_F(ThreadCoreTest, StoppingWhileAWorkerWaitsForTheGuiThreadDoesNotDeadlock) 
     EXPECT_TRUE(recorder.seen().empty());
 }
 
-
 // Waits, on the GUI thread, for jobs that cannot finish.
 TEST_F(ThreadCoreTest, AWaitForAJobThatWasRefusedEndsAtOnceAsDropped) {
     InitGuiThread();
@@ -377,6 +376,7 @@ TEST_F(ThreadCoreTest, TimerPostsOfABusyRoutineNeverPileUpOnTheInformationWorker
     ASSERT_TRUE(marker.DoneEvent->wait(5000));
     EXPECT_EQ(sysInfo.runs.load(), 1);
     EXPECT_EQ(processList.runs.load(), 1);
+    EXPECT_TRUE(a.DoneEvent->wait(0));  // the end of the first run, before the marker's
     // The flag is cleared when the run ends: the next tick posts again.
     EXPECT_TRUE(core.PostIfIdle(a, classOf<TPointerT>(), &nothing));
     EXPECT_TRUE(a.DoneEvent->wait(5000));
@@ -399,13 +399,14 @@ TEST_F(ThreadCoreTest, AnIdleOnlyPostThatIsRefusedOrDroppedLeavesTheRoutineFreeT
     EXPECT_TRUE(r.DoneEvent->wait(5000));
     // A job dropped at a stop does not hold the flag of a later pool.
     job.gate.reset();
-    EXPECT_TRUE(core.PostIfIdle(r, classOf<TPointerT>(), &nothing));
+    EXPECT_TRUE(waitFor([&] { return core.PostIfIdle(r, classOf<TPointerT>(), &nothing); }));
     EXPECT_TRUE(core.Post(r, classOf<TPointerT>(), &nothing));  // queued behind it, never runs
     ASSERT_TRUE(waitFor([&] { return job.runs == 2; }));
     core.StopThreads();
     EXPECT_EQ(core.ForcedTerminations(), 0);
     core.StartThreads(3, false);
     EXPECT_TRUE(core.PostIfIdle(r, classOf<TPointerT>(), &nothing));
+    core.StopThreads();  // before the job's data goes
 }
 
 }  // namespace

@@ -136,7 +136,6 @@ TEST(ListTest, ClearReleasesOwnedValuesButNotReferencedObjects) {
     EXPECT_EQ(Counted::live, 1);  // the referenced object is alive
 }
 
-
 // Values that own heap memory (so that a leak or a double release shows under the sanitizers) and
 // count themselves, with a descriptor whose Copy fails on its n-th call once armed.
 struct Fragile {
