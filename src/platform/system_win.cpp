@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/handles_win.h"
 
 namespace vantrel {
@@ -89,16 +91,25 @@ std::wstring executableDirectory() {
 }
 
 size_t toAnsi(std::wstring_view text, char* out, size_t capacity) noexcept {
-    // A text too long for the buffer is cut until its conversion fits.
-    for (size_t n = text.size(); n > 0; n = n * 3 / 4) {
-        int written = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(n), out,
-                                            static_cast<int>(capacity), nullptr, nullptr);
-        if (written > 0)
-            return size_t(written);
-        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-            break;
+    auto convert = [&](size_t n) {
+        return ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(n), out,
+                                     static_cast<int>(capacity), nullptr, nullptr);
+    };
+    if (text.empty() || capacity == 0)
+        return 0;
+    if (int written = convert(text.size()); written > 0)
+        return size_t(written);
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return 0;
+    // Too long: the longest start of the text that fits, found by halving.
+    size_t fits = 0, tooLong = text.size();
+    while (tooLong - fits > 1) {
+        size_t middle = fits + (tooLong - fits) / 2;
+        (convert(middle) > 0 ? fits : tooLong) = middle;
     }
-    return 0;
+    if (fits > 0 && IS_HIGH_SURROGATE(text[fits - 1]))
+        --fits;  // a pair is not cut in half
+    return fits > 0 ? size_t(std::max(convert(fits), 0)) : 0;
 }
 
 size_t localDateTimeText(wchar_t* out, size_t capacity) noexcept {
