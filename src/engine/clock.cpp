@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/sync.h"
+#include "jobs/thread_core.h"
 
 namespace vantrel {
 
@@ -13,7 +13,9 @@ class SteadyClock final : public Clock {
         auto t = std::chrono::steady_clock::now().time_since_epoch();
         return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(t).count() / 100);
     }
-    void sleep(uint32_t ms) override { sleepMs(ms); }
+    // Inside a job the sleep ends at its worker's stop request, so a closing window never has to
+    // end a sampling worker by force.
+    void sleep(uint32_t ms) override { WaitForStopRequest(ms); }
 };
 }  // namespace
 

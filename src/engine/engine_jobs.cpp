@@ -7,6 +7,9 @@ namespace vantrel {
 void CollectSysInfoRun(TRamRecovery& engine, SystemFigures& figures, CpuSource& cpu) {
     // Only this worker writes the record; the window gets a copy.
     engine.SysInfo = SampleSysInfo(figures, cpu);
+    // A sample cut short by a stop request is not shown: the window is going away.
+    if (StopRequested())
+        return;
     engine.Core().Post(engine.Routines().SysInfoResultRoutine, classOf<TSysInfoParamT>(), &engine.SysInfo);
 }
 

@@ -3,7 +3,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "jobs/gui_sync.h"
 #include "platform/sync.h"
 #include "platform/trace_log.h"
 
@@ -42,5 +44,23 @@ struct GuiCall {
         return true;
     }
 };
+
+// Whether a wait for a run of r is over. Tested in this order, so that a run that ended just before
+// a stop or a drop still counts as done; a set done event is taken (it is auto-reset).
+inline std::optional<TWaitResult> jobWaitOutcome(const TRoutine& r) {
+    if (r.DoneEvent->wait(0))
+        return TWaitResult::kDone;
+    if (r.State->Stopping.wait(0))
+        return TWaitResult::kStopped;
+    // A run sets the done event before it stops counting, so nothing pending and no event means
+    // the job was refused at its post or dropped from the queue.
+    if (r.State->Pending.load() <= 0)
+        return r.DoneEvent->wait(0) ? TWaitResult::kDone : TWaitResult::kDropped;
+    return std::nullopt;
+}
+
+inline void reportNoGuiThread() {
+    VANTREL_ASSERT_FAILED(L"GUI thread not set up", "MThreading");
+}
 
 }  // namespace vantrel::detail

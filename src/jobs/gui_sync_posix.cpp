@@ -28,6 +28,17 @@ std::shared_ptr<detail::GuiCall> takeOne() {
 void InitGuiThread() {
     gGuiThreadId = currentThreadId();
 }
+
+void EndGuiThread() {
+    if (!IsGuiThread())
+        return;
+    {
+        std::lock_guard g(gMutex);
+        gGuiThreadId = 0;
+    }
+    ProcessMessages();  // calls already queued still run
+}
+
 bool IsGuiThread() noexcept {
     return gGuiThreadId == currentThreadId();
 }
@@ -37,12 +48,15 @@ bool RunOnGuiThread(const std::function<void()>& fn, Event& abandon) {
         fn();
         return true;
     }
-    if (!gGuiThreadId)
-        return false;
     auto call = std::make_shared<detail::GuiCall>();
     call->fn = fn;
     {
         std::lock_guard g(gMutex);
+        // Tested under the queue's lock, so that EndGuiThread runs every call it lets in.
+        if (!gGuiThreadId) {
+            detail::reportNoGuiThread();
+            return false;
+        }
         gQueue.push_back(call);
     }
     gQueued.set();
@@ -54,11 +68,31 @@ void ProcessMessages() {
         call->run();
 }
 
-void WaitWithMessages(Event& event) {
+TWaitResult WaitWithMessages(Event& event) {
     for (;;) {
         ProcessMessages();
-        if (waitAny(event, gQueued) != 1)
-            return;
+        int signalled = waitAny(event, gQueued);
+        if (signalled == 0)
+            return TWaitResult::kDone;
+        if (signalled < 0)
+            return TWaitResult::kFailed;
+    }
+}
+
+TWaitResult WaitWithMessages(const TRoutine& Routine) {
+    if (!Routine.DoneEvent)
+        return TWaitResult::kDropped;  // never registered: its post was refused
+    if (!Routine.State)
+        return WaitWithMessages(*Routine.DoneEvent);
+    for (;;) {
+        ProcessMessages();
+        if (auto outcome = detail::jobWaitOutcome(Routine))
+            return *outcome;
+        int signalled = waitAny({Routine.DoneEvent, &Routine.State->Stopping, &gQueued});
+        if (signalled == 0)
+            return TWaitResult::kDone;
+        if (signalled < 0)
+            return TWaitResult::kFailed;
     }
 }
 

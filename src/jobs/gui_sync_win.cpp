@@ -14,14 +14,43 @@ constexpr wchar_t kGuiSyncClass[] = L"VantrelGuiSync";
 std::atomic<DWORD> gGuiThreadId{0};
 std::atomic<HWND> gGuiWindow{nullptr};
 
+void runCall(LPARAM lp) {
+    std::unique_ptr<std::shared_ptr<detail::GuiCall>> call(
+        reinterpret_cast<std::shared_ptr<detail::GuiCall>*>(lp));
+    (*call)->run();
+}
+
 LRESULT CALLBACK guiSyncProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == kRunCall) {
-        std::unique_ptr<std::shared_ptr<detail::GuiCall>> call(
-            reinterpret_cast<std::shared_ptr<detail::GuiCall>*>(lp));
-        (*call)->run();
+        runCall(lp);
         return 0;
     }
     return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+// Waits on the handles and the thread's messages until wake says the wait is over. Messages go
+// through the program's pump; a quit request is kept and posted again afterwards.
+template <class Wake>
+TWaitResult waitDispatching(DWORD count, const HANDLE* handles, Wake wake) {
+    std::optional<int> quit;
+    std::optional<TWaitResult> result;
+    while (!(result = wake(WAIT_TIMEOUT))) {
+        DWORD r = ::MsgWaitForMultipleObjects(count, handles, FALSE, INFINITE, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0 + count) {
+            if (auto q = dispatchPendingMessages())
+                quit = q;
+        } else if (r < WAIT_OBJECT_0 + count) {
+            result = wake(r - WAIT_OBJECT_0);
+            if (result)
+                break;
+        } else {
+            result = TWaitResult::kFailed;
+            break;
+        }
+    }
+    if (quit)
+        ::PostQuitMessage(*quit);
+    return *result;
 }
 }  // namespace
 
@@ -34,6 +63,20 @@ void InitGuiThread() {
     gGuiWindow = wnd;
 }
 
+void EndGuiThread() {
+    if (!IsGuiThread())
+        return;
+    HWND wnd = gGuiWindow.exchange(nullptr);
+    gGuiThreadId = 0;
+    if (!wnd)
+        return;
+    // Calls already posted still run, so that no worker waits for one that is thrown away.
+    MSG msg;
+    while (::PeekMessageW(&msg, wnd, kRunCall, kRunCall, PM_REMOVE))
+        runCall(msg.lParam);
+    ::DestroyWindow(wnd);
+}
+
 bool IsGuiThread() noexcept {
     return gGuiThreadId == ::GetCurrentThreadId();
 }
@@ -44,13 +87,16 @@ bool RunOnGuiThread(const std::function<void()>& fn, Event& abandon) {
         return true;
     }
     HWND wnd = gGuiWindow;
-    if (!wnd)
+    if (!wnd) {
+        detail::reportNoGuiThread();
         return false;
+    }
     auto call = std::make_shared<detail::GuiCall>();
     call->fn = fn;
     auto* message = new std::shared_ptr<detail::GuiCall>(call);
     if (!::PostMessageW(wnd, kRunCall, 0, reinterpret_cast<LPARAM>(message))) {
         delete message;
+        detail::reportNoGuiThread();  // the window is gone
         return false;
     }
     return call->await(abandon);
@@ -61,18 +107,26 @@ void ProcessMessages() {
         ::PostQuitMessage(*quit);  // left for the message loop that owns it
 }
 
-void WaitWithMessages(Event& event) {
+TWaitResult WaitWithMessages(Event& event) {
     HANDLE h = event.native();
-    std::optional<int> quit;
-    for (;;) {
-        DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
-        if (r != WAIT_OBJECT_0 + 1)
-            break;  // signalled, or the wait failed
-        if (auto q = dispatchPendingMessages())
-            quit = q;
-    }
-    if (quit)
-        ::PostQuitMessage(*quit);
+    return waitDispatching(1, &h, [](DWORD signalled) -> std::optional<TWaitResult> {
+        if (signalled == 0)
+            return TWaitResult::kDone;
+        return std::nullopt;
+    });
+}
+
+TWaitResult WaitWithMessages(const TRoutine& Routine) {
+    if (!Routine.DoneEvent)
+        return TWaitResult::kDropped;  // never registered: its post was refused
+    if (!Routine.State)
+        return WaitWithMessages(*Routine.DoneEvent);
+    HANDLE handles[2] = {Routine.DoneEvent->native(), Routine.State->Stopping.native()};
+    return waitDispatching(2, handles, [&Routine](DWORD signalled) -> std::optional<TWaitResult> {
+        if (signalled == 0)
+            return TWaitResult::kDone;  // the wait took the auto-reset event
+        return detail::jobWaitOutcome(Routine);
+    });
 }
 
 }  // namespace vantrel

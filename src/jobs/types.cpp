@@ -1,7 +1,7 @@
 #include "jobs/types.h"
 
 #include <cstring>
-#include <string>
+#include <memory>
 
 #include "platform/trace_log.h"
 
@@ -23,35 +23,51 @@ TList_t::~TList_t() {
     Clear();
 }
 
-bool TList_t::Grow() {
-    int32_t newCapacity = capacity_ + capacity_ / 4 + 1;
+std::byte* TList_t::Grow(int32_t& newCapacity) const noexcept {
+    newCapacity = capacity_ + capacity_ / 4 + 1;
     size_t bytes = size_t(newCapacity) * elementSize();
-    auto* fresh = new (std::nothrow) std::byte[bytes ? bytes : 1]();
-    if (!fresh)
-        return false;
-    // Elements are moved by Copy/Dispose, not by bytes: a value may point into itself.
-    for (int32_t i = 0; i < count_; ++i) {
-        template_->Copy(storage_ + size_t(i) * elementSize(), fresh + size_t(i) * elementSize());
-        template_->Dispose(storage_ + size_t(i) * elementSize());
-    }
+    return new (std::nothrow) std::byte[bytes ? bytes : 1]();
+}
+
+void TList_t::Adopt(std::byte* fresh, int32_t newCapacity) noexcept {
+    for (int32_t i = 0; i < count_; ++i)
+        template_->Move(slot(storage_, i), slot(fresh, i));
     delete[] storage_;
     storage_ = fresh;
     capacity_ = newCapacity;
-    return true;
 }
 
 void TList_t::Add(const void* Value) {
-    while (count_ >= capacity_) {
-        if (!Grow())
+    std::byte* fresh = nullptr;
+    int32_t newCapacity = capacity_;
+    if (count_ >= capacity_) {
+        fresh = Grow(newCapacity);
+        if (!fresh)
             return;
     }
-    template_->Copy(Value, storage_ + size_t(count_) * elementSize());
+    // The value is copied before the old elements move: it may be one of them.
+    std::byte* target = slot(fresh ? fresh : storage_, count_);
+    try {
+        template_->Copy(Value, target);
+    } catch (...) {
+        if (fresh)
+            delete[] fresh;
+        else
+            std::memset(target, 0, elementSize());  // slots beyond Count stay zero-filled
+        throw;
+    }
+    if (fresh)
+        Adopt(fresh, newCapacity);
     ++count_;
+}
+
+void TList_t::ReportInvalidIndex(int32_t Index) {
+    VANTREL_ASSERT_FAILED_NUMBER(L"Invalid index value: ", Index, kUnit);
 }
 
 bool TList_t::CheckIndex(int32_t Index) const {
     if (Index < 0 || Index >= count_) {
-        VANTREL_ASSERT_FAILED(L"Invalid index value: " + std::to_wstring(Index), kUnit);
+        ReportInvalidIndex(Index);
         return false;
     }
     return true;
@@ -60,29 +76,30 @@ bool TList_t::CheckIndex(int32_t Index) const {
 bool TList_t::Get(int32_t Index, void* Out) const {
     if (!CheckIndex(Index))
         return false;
-    template_->Copy(storage_ + size_t(Index) * elementSize(), Out);
+    template_->Copy(slot(storage_, Index), Out);
     return true;
 }
 
 bool TList_t::SetItem(int32_t Index, const void* Value) {
     if (!CheckIndex(Index))
         return false;
-    std::byte* slot = storage_ + size_t(Index) * elementSize();
-    // The old element is released first so that an owning element does not leak; a value taken
-    // from this very slot is copied aside before that.
-    auto* temp = new std::byte[elementSize() ? elementSize() : 1];
-    template_->Copy(Value, temp);
-    template_->Dispose(slot);
-    std::memset(slot, 0, elementSize());
-    template_->Copy(temp, slot);
-    template_->Dispose(temp);
-    delete[] temp;
+    const size_t size = elementSize();
+    // The new value is copied aside first (it may be this very element); only moves, which cannot
+    // fail, change the slot, and the old value is released once the list holds the new one.
+    std::unique_ptr<std::byte[]> aside(new std::byte[size ? 2 * size : 1]);
+    std::byte* value = aside.get();
+    std::byte* old = aside.get() + size;
+    template_->Copy(Value, value);
+    std::byte* target = slot(storage_, Index);
+    template_->Move(target, old);
+    template_->Move(value, target);
+    template_->Dispose(old);
     return true;
 }
 
 void TList_t::Clear() {
     for (int32_t i = 0; i < count_; ++i)
-        template_->Dispose(storage_ + size_t(i) * elementSize());
+        template_->Dispose(slot(storage_, i));
     delete[] storage_;
     storage_ = nullptr;
     count_ = 0;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <type_traits>
@@ -19,6 +20,12 @@ class TTypeT {
     virtual void Copy(const void* /*source*/, void* /*destination*/) const {}
     // Releases what the value owns, not the block itself.
     virtual void Dispose(void* /*value*/) const {}
+    // Moves one value from source into destination (a block that holds no live value); source is
+    // left holding none. Never fails, so a list can regrow and replace elements without losing
+    // any. A byte move by default, right for plain records.
+    virtual void Move(void* source, void* destination) const noexcept {
+        std::memcpy(destination, source, Size());
+    }
 };
 
 using TTypeClass = const TTypeT*;
@@ -43,6 +50,13 @@ class TValueT : public TTypeT {
         if constexpr (!std::is_trivially_destructible_v<T>)
             static_cast<T*>(value)->~T();
     }
+    // A value may point into itself (a short string), so it is moved by its own constructor.
+    void Move(void* source, void* destination) const noexcept override {
+        static_assert(std::is_nothrow_move_constructible_v<T>, "list elements must move without failing");
+        T* from = static_cast<T*>(source);
+        ::new (destination) T(std::move(*from));
+        from->~T();
+    }
 };
 
 // Signed values, and notifications that carry none.
@@ -61,6 +75,8 @@ class TClassT : public TValueT<void*> {};
 class TPointerT : public TValueT<void*> {};
 
 // A growable array of values of one descriptor type, stored by value in consecutive slots.
+// A copy or allocation that fails leaves the list exactly as it was: Add and SetItem then pass the
+// copy's exception on (a failed growth drops the value silently instead).
 class TList_t {
   public:
     explicit TList_t(TTypeClass Template);
@@ -79,6 +95,9 @@ class TList_t {
     // The raw slot, for inspecting storage beyond Count (zero-filled).
     const std::byte* Slot(int32_t Index) const noexcept { return storage_ + size_t(Index) * elementSize(); }
 
+    // The assertion line of an index out of range, for callers that test the range themselves.
+    static void ReportInvalidIndex(int32_t Index);
+
     // Typed access for descriptors built on TValueT.
     template <class T>
     std::optional<T> Value(int32_t Index) const {
@@ -92,9 +111,15 @@ class TList_t {
     }
 
   private:
-    bool Grow();
+    // Fresh zero-filled storage one growth step larger; null when there is no memory.
+    std::byte* Grow(int32_t& newCapacity) const noexcept;
+    // Moves the elements into fresh storage and frees the old one.
+    void Adopt(std::byte* fresh, int32_t newCapacity) noexcept;
     bool CheckIndex(int32_t Index) const;
     size_t elementSize() const noexcept { return template_ ? template_->Size() : 0; }
+    std::byte* slot(std::byte* storage, int32_t Index) const noexcept {
+        return storage + size_t(Index) * elementSize();
+    }
 
     TTypeClass template_;
     int32_t count_ = 0;

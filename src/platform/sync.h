@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 namespace vantrel {
@@ -31,10 +32,16 @@ class Event {
     std::unique_ptr<Impl> impl_;
 };
 
-// Waits until either event is signalled: 0 or 1 names the one, -1 means timeout or failure.
-int waitAny(Event& first, Event& second, uint32_t timeoutMs = kInfinite) noexcept;
+// Waits until one of the events is signalled and returns its index (the lowest when several are);
+// -1 means timeout or failure. At most four events.
+int waitAny(std::initializer_list<Event*> events, uint32_t timeoutMs = kInfinite) noexcept;
+inline int waitAny(Event& first, Event& second, uint32_t timeoutMs = kInfinite) noexcept {
+    return waitAny({&first, &second}, timeoutMs);
+}
 
-// A critical section.
+// A recursive lock that a thread ended by force hands on instead of keeping for ever: a kernel
+// mutex on Windows (the next waiter receives it abandoned), a mutex elsewhere, where threads are
+// never ended by force. What the lock guards must therefore stay usable at every step.
 class Lock {
   public:
     Lock();

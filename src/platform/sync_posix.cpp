@@ -64,21 +64,28 @@ void* Event::native() const noexcept {
     return nullptr;
 }
 
-int waitAny(Event& first, Event& second, uint32_t timeoutMs) noexcept {
+int waitAny(std::initializer_list<Event*> events, uint32_t timeoutMs) noexcept {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto signalled = [&events]() -> int {
+        int i = 0;
+        for (Event* e : events) {
+            if (e->wait(0))
+                return i;
+            ++i;
+        }
+        return -1;
+    };
     std::unique_lock g(gAnyMutex);
     for (;;) {
-        if (first.wait(0))
-            return 0;
-        if (second.wait(0))
-            return 1;
+        if (int i = signalled(); i >= 0)
+            return i;
         // Short slices keep a set that races with the check from being missed for long.
         auto slice = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
         if (timeoutMs != kInfinite && slice > deadline)
             slice = deadline;
         gAnyCv.wait_until(g, slice);
         if (timeoutMs != kInfinite && std::chrono::steady_clock::now() >= deadline)
-            return first.wait(0) ? 0 : (second.wait(0) ? 1 : -1);
+            return signalled();
     }
 }
 

@@ -32,31 +32,46 @@ void* Event::native() const noexcept {
     return impl_->handle.get();
 }
 
-int waitAny(Event& first, Event& second, uint32_t timeoutMs) noexcept {
-    HANDLE handles[2] = {first.native(), second.native()};
-    DWORD r = ::WaitForMultipleObjects(2, handles, FALSE, timeoutMs);
-    if (r == WAIT_OBJECT_0)
-        return 0;
-    if (r == WAIT_OBJECT_0 + 1)
-        return 1;
+int waitAny(std::initializer_list<Event*> events, uint32_t timeoutMs) noexcept {
+    HANDLE handles[4] = {};
+    DWORD count = 0;
+    for (Event* e : events) {
+        if (count == 4)
+            return -1;
+        handles[count++] = e->native();
+    }
+    DWORD r = ::WaitForMultipleObjects(count, handles, FALSE, timeoutMs);
+    if (r < WAIT_OBJECT_0 + count)
+        return int(r - WAIT_OBJECT_0);
     return -1;
 }
 
 struct Lock::Impl {
-    CRITICAL_SECTION cs;
+    KernelHandle mutex;
+    CRITICAL_SECTION fallback;  // only when no mutex could be created
 };
 
 Lock::Lock() : impl_(std::make_unique<Impl>()) {
-    ::InitializeCriticalSection(&impl_->cs);
+    impl_->mutex.reset(::CreateMutexW(nullptr, FALSE, nullptr));
+    if (!impl_->mutex)
+        ::InitializeCriticalSection(&impl_->fallback);
 }
 Lock::~Lock() {
-    ::DeleteCriticalSection(&impl_->cs);
+    if (!impl_->mutex)
+        ::DeleteCriticalSection(&impl_->fallback);
 }
 void Lock::lock() noexcept {
-    ::EnterCriticalSection(&impl_->cs);
+    // WAIT_ABANDONED also hands the mutex over: its owner was ended by force.
+    if (impl_->mutex)
+        ::WaitForSingleObject(impl_->mutex.get(), INFINITE);
+    else
+        ::EnterCriticalSection(&impl_->fallback);
 }
 void Lock::unlock() noexcept {
-    ::LeaveCriticalSection(&impl_->cs);
+    if (impl_->mutex)
+        ::ReleaseMutex(impl_->mutex.get());
+    else
+        ::LeaveCriticalSection(&impl_->fallback);
 }
 
 struct Thread::Impl {

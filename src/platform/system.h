@@ -50,8 +50,32 @@ Clipboard& systemClipboard() noexcept;
 std::string toAnsi(std::wstring_view text);
 // The folder of the running executable, with a trailing separator.
 std::wstring executableDirectory();
+
+// Bounded forms that take no heap memory, for the trace log: it must write when memory is
+// exhausted, and a thread ended by force while logging must leave no heap lock taken. Each
+// returns the length written, at most capacity (a text that does not fit is cut).
+size_t toAnsi(std::wstring_view text, char* out, size_t capacity) noexcept;
 // The current local date and time in the user's short-date and long-time formats.
-std::wstring localDateTimeText();
+size_t localDateTimeText(wchar_t* out, size_t capacity) noexcept;
+
+// A file held open for appending, created when missing; others may read or delete it meanwhile.
+class AppendFile {
+  public:
+    AppendFile() noexcept = default;
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+    ~AppendFile() { close(); }
+
+    bool open(const std::wstring& path) noexcept;
+    bool isOpen() const noexcept { return handle_ != kClosed; }
+    // False when not everything could be written.
+    bool append(std::string_view bytes) noexcept;
+    void close() noexcept;
+
+  private:
+    static constexpr intptr_t kClosed = -1;  // INVALID_HANDLE_VALUE and the invalid descriptor
+    intptr_t handle_ = kClosed;
+};
 
 // Appends bytes to a file, creating it when missing; false when nothing could be written.
 bool appendToFile(const std::wstring& path, std::string_view bytes) noexcept;

@@ -152,14 +152,69 @@ std::wstring executableDirectory() {
     return std::wstring(path.begin(), path.end());
 }
 
-std::wstring localDateTimeText() {
+size_t toAnsi(std::wstring_view text, char* out, size_t capacity) noexcept {
+    size_t n = 0;
+    for (wchar_t c : text) {
+        auto u = static_cast<uint32_t>(c);
+        char bytes[4];
+        size_t k = 0;
+        if (u < 0x80) {
+            bytes[k++] = static_cast<char>(u);
+        } else if (u < 0x800) {
+            bytes[k++] = static_cast<char>(0xC0 | (u >> 6));
+            bytes[k++] = static_cast<char>(0x80 | (u & 0x3F));
+        } else if (u < 0x10000) {
+            bytes[k++] = static_cast<char>(0xE0 | (u >> 12));
+            bytes[k++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            bytes[k++] = static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            bytes[k++] = static_cast<char>(0xF0 | (u >> 18));
+            bytes[k++] = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+            bytes[k++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            bytes[k++] = static_cast<char>(0x80 | (u & 0x3F));
+        }
+        if (n + k > capacity)
+            break;
+        for (size_t i = 0; i < k; ++i)
+            out[n++] = bytes[i];
+    }
+    return n;
+}
+
+size_t localDateTimeText(wchar_t* out, size_t capacity) noexcept {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
     ::localtime_r(&now, &tm);
     char buf[64];
-    std::strftime(buf, sizeof(buf), "%Y-%m-%d %H:%M:%S", &tm);
-    std::string s(buf);
-    return std::wstring(s.begin(), s.end());
+    size_t n = std::strftime(buf, sizeof(buf), "%Y-%m-%d %H:%M:%S", &tm);
+    if (n > capacity)
+        n = capacity;
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<wchar_t>(buf[i]);
+    return n;
+}
+
+bool AppendFile::open(const std::wstring& path) noexcept {
+    close();
+    try {
+        handle_ = ::open(narrow(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    } catch (...) {
+        handle_ = kClosed;
+    }
+    if (handle_ < 0)
+        handle_ = kClosed;
+    return isOpen();
+}
+
+bool AppendFile::append(std::string_view bytes) noexcept {
+    return isOpen() &&
+           ::write(int(handle_), bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
+
+void AppendFile::close() noexcept {
+    if (isOpen())
+        ::close(int(handle_));
+    handle_ = kClosed;
 }
 
 bool appendToFile(const std::wstring& path, std::string_view bytes) noexcept {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/handles_win.h"
 
 namespace vantrel {
@@ -117,14 +119,63 @@ std::wstring executableDirectory() {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-std::wstring localDateTimeText() {
+size_t toAnsi(std::wstring_view text, char* out, size_t capacity) noexcept {
+    auto convert = [&](size_t n) {
+        return ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(n), out,
+                                     static_cast<int>(capacity), nullptr, nullptr);
+    };
+    if (text.empty() || capacity == 0)
+        return 0;
+    if (int written = convert(text.size()); written > 0)
+        return size_t(written);
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return 0;
+    // Too long: the longest start of the text that fits, found by halving.
+    size_t fits = 0, tooLong = text.size();
+    while (tooLong - fits > 1) {
+        size_t middle = fits + (tooLong - fits) / 2;
+        (convert(middle) > 0 ? fits : tooLong) = middle;
+    }
+    if (fits > 0 && IS_HIGH_SURROGATE(text[fits - 1]))
+        --fits;  // a pair is not cut in half
+    return fits > 0 ? size_t(std::max(convert(fits), 0)) : 0;
+}
+
+size_t localDateTimeText(wchar_t* out, size_t capacity) noexcept {
     SYSTEMTIME st;
     ::GetLocalTime(&st);
-    wchar_t date[128] = {};
-    wchar_t time[128] = {};
-    ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 128);
-    ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 128);
-    return std::wstring(date) + L" " + time;
+    int date =
+        ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, out, static_cast<int>(capacity));
+    if (date <= 0 || size_t(date) >= capacity)
+        return 0;
+    // The counts include the terminating zero; the date's becomes the separating space.
+    out[date - 1] = L' ';
+    int time =
+        ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, out + date, static_cast<int>(capacity) - date);
+    return time > 0 ? size_t(date + time - 1) : size_t(date - 1);
+}
+
+bool AppendFile::open(const std::wstring& path) noexcept {
+    close();
+    HANDLE h =
+        ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = reinterpret_cast<intptr_t>(h);
+    return isOpen();
+}
+
+bool AppendFile::append(std::string_view bytes) noexcept {
+    DWORD written = 0;
+    return isOpen() &&
+           ::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()),
+                       &written, nullptr) &&
+           written == bytes.size();
+}
+
+void AppendFile::close() noexcept {
+    if (isOpen())
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = kClosed;
 }
 
 bool appendToFile(const std::wstring& path, std::string_view bytes) noexcept {

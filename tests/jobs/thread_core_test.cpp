@@ -5,6 +5,7 @@
 #include <chrono>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "jobs/gui_sync.h"
@@ -162,8 +163,8 @@ TEST_F(ThreadCoreTest, ADoneEventSetBeforeTheWaitBeginsIsNotLost) {
     ASSERT_TRUE(waitFor([&] { return recorder.seen().size() == 1; }));
     sleepMs(20);
     InitGuiThread();
-    WaitWithMessages(*r.DoneEvent);      // returns at once
-    EXPECT_FALSE(r.DoneEvent->wait(0));  // auto-reset: one set releases one waiter
+    EXPECT_EQ(WaitWithMessages(r), TWaitResult::kDone);  // returns at once
+    EXPECT_FALSE(r.DoneEvent->wait(0));                  // auto-reset: one set releases one waiter
 }
 
 TEST_F(ThreadCoreTest, StartingTwiceDoesNothingAndStoppingIdleWorkersNeedsNoForce) {
@@ -197,7 +198,7 @@ TEST_F(ThreadCoreTest, StopEndsALongJobThatWatchesTheStopRequestWithoutForce) {
 struct CountedParam {
     static inline std::atomic<int> live{0};
     CountedParam() { ++live; }
-    CountedParam(const CountedParam&) { ++live; }
+    CountedParam(const CountedParam&) noexcept { ++live; }
     ~CountedParam() { --live; }
 };
 class CountedParamT : public TValueT<CountedParam> {};
@@ -285,6 +286,127 @@ TEST_F(ThreadCoreTest, StoppingWhileAWorkerWaitsForTheGuiThreadDoesNotDeadlock) 
     EXPECT_EQ(core.ForcedTerminations(), 0);
     ProcessMessages();  // the abandoned display step is not run late
     EXPECT_TRUE(recorder.seen().empty());
+}
+
+// Waits, on the GUI thread, for jobs that cannot finish.
+TEST_F(ThreadCoreTest, AWaitForAJobThatWasRefusedEndsAtOnceAsDropped) {
+    InitGuiThread();
+    TRoutine beyond = core.RegisterRoutine(5, recordProc, &recorder);
+    int32_t v = 1;
+    {
+        TraceCapture trace;
+        EXPECT_FALSE(core.Post(beyond, classOf<TIntegerT>(), &v));
+    }
+    EXPECT_EQ(WaitWithMessages(beyond), TWaitResult::kDropped);
+    TRoutine unregistered;
+    EXPECT_EQ(WaitWithMessages(unregistered), TWaitResult::kDropped);
+    // A pool that is not running refuses the post too.
+    TMTCore idle;
+    TRoutine r = idle.RegisterRoutine(0, recordProc, &recorder);
+    {
+        TraceCapture trace;
+        EXPECT_FALSE(idle.Post(r, classOf<TIntegerT>(), &v));
+    }
+    EXPECT_EQ(WaitWithMessages(r), TWaitResult::kDropped);
+    // Its routine still counts nothing as waiting: a later run is waited for normally.
+    idle.StartThreads(3, false);
+    EXPECT_TRUE(idle.Post(r, classOf<TIntegerT>(), &v));
+    EXPECT_EQ(WaitWithMessages(r), TWaitResult::kDone);
+}
+
+TEST_F(ThreadCoreTest, AWaitForAQueuedJobEndsAsStoppedWhenTheWindowStopsThePoolMeanwhile) {
+    InitGuiThread();
+    TRoutine busy = core.RegisterRoutine(0, stopAwareProc, &recorder);
+    Recorder late;
+    TRoutine queued = core.RegisterRoutine(0, recordProc, &late);
+    int32_t v = 0;
+    core.Post(busy, classOf<TIntegerT>(), &v);
+    core.Post(queued, classOf<TIntegerT>(), &v);
+    // The window closes while the GUI thread waits: its close handler stops the pool from inside
+    // the wait's own dispatching.
+    Event never(true, false);
+    std::thread closer([&] {
+        ASSERT_TRUE(waitFor([&] { return recorder.seen().size() == 1; }));
+        RunOnGuiThread([&] { core.StopThreads(); }, never);
+    });
+    EXPECT_EQ(WaitWithMessages(queued), TWaitResult::kStopped);
+    closer.join();
+    EXPECT_TRUE(late.seen().empty());
+    EXPECT_EQ(core.ForcedTerminations(), 0);
+    // Once stopped, a wait does not block either.
+    EXPECT_EQ(WaitWithMessages(queued), TWaitResult::kStopped);
+}
+
+// A job that holds its worker until the gate opens or the pool stops, as a one-second sample does.
+struct Gated {
+    Event gate{true, false};
+    std::atomic<int> runs{0};
+    static void Proc(void* data, const void*) {
+        auto* self = static_cast<Gated*>(data);
+        ++self->runs;
+        while (!self->gate.wait(0) && !WaitForStopRequest(1)) {
+        }
+    }
+};
+
+TEST_F(ThreadCoreTest, TimerPostsOfABusyRoutineNeverPileUpOnTheInformationWorker) {
+    Gated sysInfo, processList;
+    TRoutine a = core.RegisterRoutine(2, Gated::Proc, &sysInfo);
+    TRoutine b = core.RegisterRoutine(2, Gated::Proc, &processList);
+    void* nothing = nullptr;
+    // Ten refresh ticks while the first sample still runs: one job of each routine, no more.
+    std::vector<bool> postedA, postedB;
+    for (int tick = 0; tick < 10; ++tick) {
+        postedA.push_back(core.PostIfIdle(a, classOf<TPointerT>(), &nothing));
+        postedB.push_back(core.PostIfIdle(b, classOf<TPointerT>(), &nothing));
+        if (tick == 0) {
+            ASSERT_TRUE(waitFor([&] { return sysInfo.runs == 1; }));
+        }
+    }
+    std::vector<bool> firstOnly(10, false);
+    firstOnly[0] = true;
+    EXPECT_EQ(postedA, firstOnly);
+    EXPECT_EQ(postedB, firstOnly);
+    sysInfo.gate.set();
+    processList.gate.set();
+    // Everything queued has run once the worker is past a marker posted last.
+    TRoutine marker = core.RegisterRoutine(2, recordProc, &recorder);
+    int32_t v = 0;
+    core.Post(marker, classOf<TIntegerT>(), &v);
+    ASSERT_TRUE(marker.DoneEvent->wait(5000));
+    EXPECT_EQ(sysInfo.runs.load(), 1);
+    EXPECT_EQ(processList.runs.load(), 1);
+    EXPECT_TRUE(a.DoneEvent->wait(0));  // the end of the first run, before the marker's
+    // The flag is cleared when the run ends: the next tick posts again.
+    EXPECT_TRUE(core.PostIfIdle(a, classOf<TPointerT>(), &nothing));
+    EXPECT_TRUE(a.DoneEvent->wait(5000));
+    EXPECT_TRUE(waitFor([&] { return core.PostIfIdle(a, classOf<TPointerT>(), &nothing); }));
+    EXPECT_TRUE(a.DoneEvent->wait(5000));
+    EXPECT_EQ(sysInfo.runs.load(), 3);
+}
+
+TEST_F(ThreadCoreTest, AnIdleOnlyPostThatIsRefusedOrDroppedLeavesTheRoutineFreeToPostAgain) {
+    Gated job;
+    TRoutine r = core.RegisterRoutine(0, Gated::Proc, &job);
+    void* nothing = nullptr;
+    {
+        TraceCapture trace;
+        EXPECT_FALSE(core.PostIfIdle(r, classOf<FailingCopyT>(), &nothing));
+        EXPECT_EQ(trace.messages(), std::vector<std::wstring>{L"Assertion failure"});
+    }
+    job.gate.set();
+    EXPECT_TRUE(core.PostIfIdle(r, classOf<TPointerT>(), &nothing));
+    EXPECT_TRUE(r.DoneEvent->wait(5000));
+    // A job dropped at a stop does not hold the flag of a later pool.
+    job.gate.reset();
+    EXPECT_TRUE(waitFor([&] { return core.PostIfIdle(r, classOf<TPointerT>(), &nothing); }));
+    EXPECT_TRUE(core.Post(r, classOf<TPointerT>(), &nothing));  // queued behind it, never runs
+    ASSERT_TRUE(waitFor([&] { return job.runs == 2; }));
+    core.StopThreads();
+    EXPECT_EQ(core.ForcedTerminations(), 0);
+    core.StartThreads(3, false);
+    EXPECT_TRUE(core.PostIfIdle(r, classOf<TPointerT>(), &nothing));
+    core.StopThreads();  // before the job's data goes
 }
 
 }  // namespace

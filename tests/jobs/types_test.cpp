@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "support/trace_capture.h"
 
@@ -24,7 +26,7 @@ class OwningRecordT : public TValueT<OwningRecord> {};
 struct Counted {
     static inline int live = 0;
     Counted() { ++live; }
-    Counted(const Counted&) { ++live; }
+    Counted(const Counted&) noexcept { ++live; }
     ~Counted() { --live; }
 };
 class CountedT : public TValueT<Counted> {};
@@ -132,6 +134,107 @@ TEST(ListTest, ClearReleasesOwnedValuesButNotReferencedObjects) {
         refs.Clear();
     }
     EXPECT_EQ(Counted::live, 1);  // the referenced object is alive
+}
+
+// Values that own heap memory (so that a leak or a double release shows under the sanitizers) and
+// count themselves, with a descriptor whose Copy fails on its n-th call once armed.
+struct Fragile {
+    static inline int live = 0;
+    std::wstring text;
+    explicit Fragile(int n) : text(std::wstring(30, wchar_t(L'a' + n % 26))) { ++live; }
+    Fragile(const Fragile& o) : text(o.text) { ++live; }
+    Fragile(Fragile&& o) noexcept : text(std::move(o.text)) { ++live; }
+    ~Fragile() { --live; }
+};
+struct FragileT : public TValueT<Fragile> {
+    static inline int failOnCall = 0;  // 0: never
+    static inline int calls = 0;
+    void Copy(const void* source, void* destination) const override {
+        if (failOnCall && ++calls == failOnCall)
+            throw std::bad_alloc();
+        TValueT<Fragile>::Copy(source, destination);
+    }
+};
+void armFragile(int n) {
+    FragileT::calls = 0;
+    FragileT::failOnCall = n;
+}
+
+std::vector<std::wstring> texts(const TList_t& list) {
+    std::vector<std::wstring> out;
+    for (int32_t i = 0; i < list.Count(); ++i)
+        out.push_back(std::launder(reinterpret_cast<const Fragile*>(list.Slot(i)))->text);
+    return out;
+}
+
+TEST(ListTest, AFailedCopyWhileAddingLeavesTheListAsItWasAtEveryStageOfGrowth) {
+    // The n-th Add fails: at capacities 0, 1, 2, 3, 4 (full) and 6 (with room) and beyond.
+    for (int n = 1; n <= 9; ++n) {
+        armFragile(0);
+        const int liveBefore = Fragile::live;
+        {
+            TList_t list(classOf<FragileT>());
+            armFragile(n);
+            int added = 0;
+            int32_t capacityBefore = 0;
+            std::vector<std::wstring> before;
+            try {
+                for (int i = 0; i < 20; ++i) {
+                    capacityBefore = list.Capacity();
+                    before = texts(list);
+                    Fragile value(i);
+                    list.Add(&value);
+                    ++added;
+                }
+            } catch (const std::bad_alloc&) {
+            }
+            armFragile(0);
+            ASSERT_EQ(added, n - 1);
+            EXPECT_EQ(list.Count(), n - 1) << n;
+            EXPECT_EQ(list.Capacity(), capacityBefore) << n;
+            EXPECT_EQ(texts(list), before) << n;
+            EXPECT_EQ(Fragile::live - liveBefore, n - 1) << n;
+            // The slot the failed value was meant for still reads as zero, and the list goes on.
+            std::byte zero[sizeof(Fragile)] = {};
+            if (list.Count() < list.Capacity()) {
+                EXPECT_EQ(std::memcmp(list.Slot(list.Count()), zero, sizeof(Fragile)), 0) << n;
+            }
+            Fragile next(99);
+            list.Add(&next);
+            EXPECT_EQ(list.Count(), n);
+        }
+        EXPECT_EQ(Fragile::live, liveBefore) << n;
+    }
+}
+
+TEST(ListTest, AFailedCopyInSetItemLeavesTheElementAndReleasesNothingTwice) {
+    armFragile(0);
+    const int liveBefore = Fragile::live;
+    {
+        TList_t list(classOf<FragileT>());
+        for (int i = 0; i < 5; ++i) {
+            Fragile v(i);
+            list.Add(&v);
+        }
+        const auto before = texts(list);
+        Fragile outside(20);
+        // From outside the list, and from one of its own elements (the same one, and another).
+        const void* sources[] = {&outside, list.Slot(2), list.Slot(4)};
+        for (const void* source : sources) {
+            armFragile(1);
+            EXPECT_THROW(list.SetItem(2, source), std::bad_alloc);
+            armFragile(0);
+            EXPECT_EQ(texts(list), before);
+            EXPECT_EQ(Fragile::live - liveBefore, 6);
+        }
+        // Without the failure an element may be set from another element of the same list.
+        EXPECT_TRUE(list.SetItem(1, list.Slot(4)));
+        EXPECT_EQ(texts(list)[1], before[4]);
+        EXPECT_TRUE(list.SetItem(3, list.Slot(3)));
+        EXPECT_EQ(texts(list)[3], before[3]);
+        EXPECT_EQ(Fragile::live - liveBefore, 6);
+    }
+    EXPECT_EQ(Fragile::live, liveBefore);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -14,6 +15,32 @@ TEST(TraceLogTest, FormatsOneLineWithUnitLineAndAddress) {
     std::string line = TraceLog::formatLine(L"12/10/2026 2:03:04 PM", L"Invalid index value: -1", "TTypes",
                                             57, reinterpret_cast<const void*>(0x4A2F10));
     EXPECT_EQ(line, "[12/10/2026 2:03:04 PM] Invalid index value: -1 (TTypes, line 57, address $4A2F10)\r\n");
+}
+
+TEST(TraceLogTest, ALongMessageIsCutSoThatTheLineStillEndsWithItsPlace) {
+    std::wstring message(3000, L'x');
+    std::string line = TraceLog::formatLine(L"12/10/2026 2:03:04 PM", message, "MThreading", 123,
+                                            reinterpret_cast<const void*>(0xFFFF));
+    EXPECT_EQ(line.size(), TraceLog::kMaxLine);
+    const std::string tail = " (MThreading, line 123, address $FFFF)\r\n";
+    ASSERT_GT(line.size(), tail.size());
+    EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+    EXPECT_EQ(line.rfind("[12/10/2026 2:03:04 PM] xxx", 0), 0u);
+}
+
+TEST(TraceLogTest, NumbersFollowTheirMessage) {
+    struct Case {
+        int64_t number;
+        const char* text;
+    };
+    for (Case c : {Case{-1, "Invalid index value: -1 ("}, Case{0, "Invalid index value: 0 ("},
+                   Case{INT64_MIN, "Invalid index value: -9223372036854775808 ("},
+                   Case{4294967295, "Invalid index value: 4294967295 ("}}) {
+        std::string before = readFile(traceLog().path());
+        VANTREL_ASSERT_FAILED_NUMBER(L"Invalid index value: ", c.number, "TTypes");
+        std::string added = readFile(traceLog().path()).substr(before.size());
+        EXPECT_NE(added.find(c.text), std::string::npos) << added;
+    }
 }
 
 TEST(TraceLogTest, DeletesTheOldFileAndAppendsEntriesWithCrLf) {
