@@ -53,6 +53,27 @@ void waitForWorkingSet(HANDLE process, uint64_t bytes) {
         ::Sleep(50);
 }
 
+uint64_t processorTimeOf(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    auto value = [](const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return value(kernel) + value(user);
+}
+
+// Waits until the child has gone to sleep: its working set can be complete while its start-up (under
+// Wine, the loader's) still uses the processor, and an idle-only trim must see it idle.
+void waitUntilIdle(HANDLE process) {
+    uint64_t last = processorTimeOf(process);
+    for (int i = 0; i < 100; ++i) {
+        ::Sleep(300);
+        const uint64_t now = processorTimeOf(process);
+        if (now == last)
+            return;
+        last = now;
+    }
+}
+
 constexpr uint64_t kChildMB = 48;
 
 // The system's processes, noting every process whose working set a trim emptied.
@@ -151,6 +172,7 @@ TEST(ProcessWinTest, TrimmingReachesAStartedProcessAndIdleOnlySparesABusyOne) {
     ASSERT_TRUE(idle.started());
     ASSERT_TRUE(busy.started());
     waitForWorkingSet(idle.handle(), kChildMB << 20);
+    waitUntilIdle(idle.handle());
     const uint64_t before = workingSetOf(idle.handle());
 
     TrimRecorder processes;
