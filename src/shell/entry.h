@@ -35,8 +35,12 @@ class AppWindows {
     virtual int RunMessageLoop() = 0;
 };
 
-// Creates the windows over the process-wide objects. This is the hook the main window fills in.
+// Creates the windows over the process-wide objects.
 using AppWindowsFactory = std::function<std::unique_ptr<AppWindows>(ProcessObjects&)>;
+
+// The program's windows: defined by the main window's module (src/mainwindow), which Vantrel.exe
+// links; shell/main/vantrel_main_win.cpp hands it to the entry.
+std::unique_ptr<AppWindows> CreateVantrelWindows(ProcessObjects& objects);
 
 // What the entry needs from the system.
 class EntryHost {

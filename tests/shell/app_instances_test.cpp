@@ -219,6 +219,21 @@ TEST(AppInstancesTest, ActivationFindsTheOldestCopysMainWindowByProcessAndClass)
     EXPECT_EQ(d.calls, expected);
 }
 
+// Copy 100 runs with its main window 15 on thread 5; copy 200 activates it. The calls made, with
+// the request that always goes first checked and left out.
+std::vector<std::string> activateFirstCopy(Desktop& d) {
+    SharedTable t;
+    auto first = copy(t, d, 100);
+    first->RegisterCopy(1);
+    d.windows = {{15, 100, kMainWindowClass}};
+    d.threads[15] = 5;
+    copy(t, d, 200)->ActivateCopy(0);
+    EXPECT_EQ(
+        std::vector<std::string>(d.calls.begin(), d.calls.begin() + std::min<size_t>(2, d.calls.size())),
+        (std::vector<std::string>{"allow 100", "request 15 from 200"}));
+    return std::vector<std::string>(d.calls.begin() + std::min<size_t>(2, d.calls.size()), d.calls.end());
+}
+
 TEST(AppInstancesTest, RequestIsSentToHiddenCopiesAndMinimisedOnesAreRestoredWhenItIsNotAnswered) {
     struct Case {
         bool iconic, answers;
@@ -230,22 +245,15 @@ TEST(AppInstancesTest, RequestIsSentToHiddenCopiesAndMinimisedOnesAreRestoredWhe
         {true, false, true},  // not answered: the system's restore
     };
     for (const auto& c : cases) {
-        SharedTable t;
         Desktop d;
-        auto first = copy(t, d, 100);
-        first->RegisterCopy(1);
-        d.windows = {{15, 100, kMainWindowClass}};
-        d.threads = {{15, 5}};
         d.foreground = 15;  // nothing more once it is in front
         if (c.iconic)
             d.iconic.insert(15);
         if (c.answers)
             d.answering.insert(15);
-        copy(t, d, 200)->ActivateCopy(0);
-        std::vector<std::string> expected = {"allow 100", "request 15 from 200"};
-        if (c.restored)
-            expected.push_back("restore 15");
-        EXPECT_EQ(d.calls, expected) << c.iconic << c.answers;
+        EXPECT_EQ(activateFirstCopy(d),
+                  c.restored ? std::vector<std::string>{"restore 15"} : std::vector<std::string>{})
+            << c.iconic << c.answers;
     }
 }
 
@@ -263,19 +271,12 @@ TEST(AppInstancesTest, ForegroundSteps) {
         {0, 0, true, {"attach 0>5", "foreground 15", "detach 0>5", "foreground 15"}},
     };
     for (const auto& c : cases) {
-        SharedTable t;
         Desktop d;
-        auto first = copy(t, d, 100);
-        first->RegisterCopy(1);
-        d.windows = {{15, 100, kMainWindowClass}};
-        d.threads = {{15, 5}, {20, c.foregroundThread}};
+        d.threads = {{20, c.foregroundThread}};
         d.foreground = c.foreground;
         d.setForegroundWorks = c.works;
         d.answering = {15};
-        copy(t, d, 200)->ActivateCopy(0);
-        std::vector<std::string> expected = {"allow 100", "request 15 from 200"};
-        expected.insert(expected.end(), c.after.begin(), c.after.end());
-        EXPECT_EQ(d.calls, expected) << c.foreground << " " << c.works;
+        EXPECT_EQ(activateFirstCopy(d), c.after) << c.foreground << " " << c.works;
     }
 }
 
