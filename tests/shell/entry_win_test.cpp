@@ -2,6 +2,8 @@
 // the program's entry with stand-in windows and the program's resources (see its header comment).
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -215,6 +217,45 @@ TEST_F(EntryWinTest, SecondCopyBringsTheFirstToTheFrontAndEnds) {
         EXPECT_EQ(first->exitCode(), 0);
         EXPECT_EQ(guard->Count(), 0) << "the first copy's registration went at its exit";
         ::DeleteFileW(log_.c_str());
+    }
+}
+
+TEST_F(EntryWinTest, TableIsOwnedByTheUserAndOpenToEveryone) {
+    auto first = startRunning();
+    std::wstring upper = app_;
+    ::CharUpperBuffW(upper.data(), DWORD(upper.size()));
+    const InstanceNames names = MakeInstanceNames(upper);
+    for (const auto& [name, access] :
+         {std::pair{names.table, DWORD(0xF001F)}, std::pair{names.lock, DWORD(MUTEX_ALL_ACCESS)}}) {
+        HANDLE object = name == names.table ? ::OpenFileMappingW(READ_CONTROL, FALSE, name.c_str())
+                                            : ::OpenMutexW(READ_CONTROL, FALSE, name.c_str());
+        ASSERT_NE(object, nullptr) << "named from the upper-cased path";
+        PSID owner = nullptr;
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_EQ(::GetSecurityInfo(object, SE_KERNEL_OBJECT,
+                                    OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                                    &dacl, nullptr, &sd),
+                  DWORD(ERROR_SUCCESS));
+        HANDLE token = nullptr;
+        ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+        unsigned char user[256] = {};
+        DWORD size = 0;
+        ASSERT_TRUE(::GetTokenInformation(token, TokenUser, user, sizeof(user), &size));
+        EXPECT_TRUE(::EqualSid(owner, reinterpret_cast<TOKEN_USER*>(user)->User.Sid));
+        ASSERT_NE(dacl, nullptr);
+        ASSERT_EQ(dacl->AceCount, 1);
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(::GetAce(dacl, 0, reinterpret_cast<void**>(&ace)));
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(ace->Mask, access);
+        unsigned char world[SECURITY_MAX_SID_SIZE] = {};
+        size = sizeof(world);
+        ASSERT_TRUE(::CreateWellKnownSid(WinWorldSid, nullptr, world, &size));
+        EXPECT_TRUE(::EqualSid(&ace->SidStart, world));
+        ::LocalFree(sd);
+        ::CloseHandle(token);
+        ::CloseHandle(object);
     }
 }
 
