@@ -48,6 +48,8 @@ Clipboard& systemClipboard() noexcept;
 
 // Text in the ANSI code page (UTF-8 on hosts without one).
 std::string toAnsi(std::wstring_view text);
+// The full path of the running executable.
+std::wstring executablePath();
 // The folder of the running executable, with a trailing separator.
 std::wstring executableDirectory();
 

@@ -142,14 +142,17 @@ std::string toAnsi(std::wstring_view text) {
     return narrow(text);
 }
 
-std::wstring executableDirectory() {
+std::wstring executablePath() {
     char buf[4096];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
     if (n <= 0)
         return {};
-    std::string path(buf, static_cast<size_t>(n));
-    path = path.substr(0, path.find_last_of('/') + 1);
-    return std::wstring(path.begin(), path.end());
+    return std::wstring(buf, buf + n);
+}
+
+std::wstring executableDirectory() {
+    std::wstring path = executablePath();
+    return path.substr(0, path.find_last_of(L'/') + 1);
 }
 
 size_t toAnsi(std::wstring_view text, char* out, size_t capacity) noexcept {

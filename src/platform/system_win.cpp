@@ -104,7 +104,7 @@ std::string toAnsi(std::wstring_view text) {
     return out;
 }
 
-std::wstring executableDirectory() {
+std::wstring executablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -112,10 +112,14 @@ std::wstring executableDirectory() {
             return {};
         if (n < path.size()) {
             path.resize(n);
-            break;
+            return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::wstring executableDirectory() {
+    std::wstring path = executablePath();
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
